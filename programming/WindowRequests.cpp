@@ -1,0 +1,4 @@
+#include "WindowRequests.h"
+
+// Defined out of line so that the interface's vtable lives in one unit.
+WindowRequests::~WindowRequests() = default;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+// The oven's end of the line: the master side of a pseudo-terminal whose slave
+// the programs under test open as their serial port.
+class PseudoTerminal {
+ public:
+  PseudoTerminal();
+  ~PseudoTerminal();
+  PseudoTerminal(const PseudoTerminal&) = delete;
+  PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+  bool IsOpen() const { return master_ >= 0; }
+  int MasterDescriptor() const { return master_; }
+  const std::string& SlavePath() const { return slavePath_; }
+
+ private:
+  int master_ = -1;
+  // Held open so that the line does not hang up between two opens of the port.
+  int slave_ = -1;
+  std::string slavePath_;
+};
