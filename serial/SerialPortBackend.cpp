@@ -1,0 +1,4 @@
+#include "SerialPortBackend.h"
+
+// Defined out of line so that the interface's vtable lives in one unit.
+SerialPortBackend::~SerialPortBackend() = default;

@@ -1,0 +1,130 @@
+#include "SerialPortWin32.h"
+
+#include "SerialPort.h"
+
+static_assert(SerialPort::kEventRxChar == EV_RXCHAR);
+static_assert(SerialPort::kEventTxEmpty == EV_TXEMPTY);
+static_assert(SerialPort::kPurgeTxFlags == (PURGE_TXABORT | PURGE_TXCLEAR));
+static_assert(SerialPort::kPurgeRxFlags == (PURGE_RXABORT | PURGE_RXCLEAR));
+
+namespace {
+
+int LastError() {
+  const DWORD error = GetLastError();
+  return error != 0 ? static_cast<int>(error) : static_cast<int>(ERROR_GEN_FAILURE);
+}
+
+}  // namespace
+
+std::unique_ptr<SerialPortBackend> MakeSerialPortBackend() {
+  return std::make_unique<SerialPortWin32>();
+}
+
+SerialPortWin32::~SerialPortWin32() {
+  if (IsOpen()) Close();
+}
+
+bool SerialPortWin32::Open(const std::string& portName, std::uint32_t baudRate, int& osError) {
+  if (IsOpen()) Close();
+  if (portName.empty()) {
+    osError = static_cast<int>(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  // The device namespace reaches COM10 and above too.
+  const std::string path = portName.rfind("\\\\.\\", 0) == 0 ? portName : "\\\\.\\" + portName;
+  // No sharing (exclusive), existing devices only, not overlapped.
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    osError = LastError();
+    return false;
+  }
+  DCB settings{};
+  settings.DCBlength = sizeof settings;
+  if (!GetCommState(handle, &settings)) {
+    osError = LastError();
+    CloseHandle(handle);
+    return false;
+  }
+  // Everything not named here keeps the value the port reports.
+  settings.BaudRate = baudRate;
+  settings.ByteSize = 8;
+  settings.Parity = NOPARITY;
+  settings.StopBits = ONESTOPBIT;
+  settings.fParity = FALSE;
+  settings.fOutxCtsFlow = FALSE;
+  settings.fOutxDsrFlow = FALSE;
+  settings.fDtrControl = DTR_CONTROL_DISABLE;  // DTR low until the first write
+  settings.fRtsControl = RTS_CONTROL_DISABLE;  // RTS likewise
+  settings.fOutX = FALSE;
+  settings.fInX = FALSE;
+  settings.fAbortOnError = FALSE;
+  if (!SetCommState(handle, &settings)) {
+    osError = LastError();
+    CloseHandle(handle);
+    return false;
+  }
+  handle_ = handle;
+  settings_ = settings;
+  return true;
+}
+
+bool SerialPortWin32::Close() {
+  if (!IsOpen()) return false;
+  const BOOL closed = CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+  return closed != FALSE;
+}
+
+bool SerialPortWin32::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+bool SerialPortWin32::ReadOne(std::uint8_t& destination) {
+  if (!IsOpen()) return false;
+  BYTE byte = 0;
+  DWORD got = 0;
+  // Returns with nothing read when the time-outs run out.
+  if (!ReadFile(handle_, &byte, 1, &got, nullptr) || got != 1) return false;
+  destination = byte;
+  return true;
+}
+
+bool SerialPortWin32::WriteAll(const std::uint8_t* data, std::size_t length) {
+  if (!IsOpen()) return false;
+  const DWORD wanted = static_cast<DWORD>(length);
+  DWORD written = 0;
+  return WriteFile(handle_, data, wanted, &written, nullptr) && written == wanted;
+}
+
+bool SerialPortWin32::WaitTransmitEmpty() {
+  if (!IsOpen()) return false;
+  DWORD events = 0;
+  return WaitCommEvent(handle_, &events, nullptr) != FALSE;
+}
+
+bool SerialPortWin32::PurgeTx() {
+  return IsOpen() && PurgeComm(handle_, SerialPort::kPurgeTxFlags) != FALSE;
+}
+
+bool SerialPortWin32::PurgeRx() {
+  return IsOpen() && PurgeComm(handle_, SerialPort::kPurgeRxFlags) != FALSE;
+}
+
+bool SerialPortWin32::SetEventMask(std::uint32_t mask) {
+  return IsOpen() && SetCommMask(handle_, mask) != FALSE;
+}
+
+bool SerialPortWin32::SetTimeouts(const Timeouts& timeouts) {
+  if (!IsOpen()) return false;
+  COMMTIMEOUTS windowsTimeouts{timeouts.readInterval, timeouts.readTotalMultiplier,
+                               timeouts.readTotalConstant, timeouts.writeTotalMultiplier,
+                               timeouts.writeTotalConstant};
+  return SetCommTimeouts(handle_, &windowsTimeouts) != FALSE;
+}
+
+bool SerialPortWin32::SetRts() { return IsOpen() && EscapeCommFunction(handle_, SETRTS) != FALSE; }
+
+bool SerialPortWin32::ClearRts() {
+  return IsOpen() && EscapeCommFunction(handle_, CLRRTS) != FALSE;
+}
+
+bool SerialPortWin32::SetDtr() { return IsOpen() && EscapeCommFunction(handle_, SETDTR) != FALSE; }

@@ -1,0 +1,39 @@
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "SerialPortBackend.h"
+
+// A COM port through the Windows communications functions, synchronous I/O.
+class SerialPortWin32 final : public SerialPortBackend {
+ public:
+  SerialPortWin32() = default;
+  ~SerialPortWin32() override;
+
+  SerialPortWin32(const SerialPortWin32&) = delete;
+  SerialPortWin32& operator=(const SerialPortWin32&) = delete;
+
+  bool Open(const std::string& portName, std::uint32_t baudRate, int& osError) override;
+  bool Close() override;
+  bool IsOpen() const override;
+  bool ReadOne(std::uint8_t& destination) override;
+  bool WriteAll(const std::uint8_t* data, std::size_t length) override;
+  bool WaitTransmitEmpty() override;
+  bool PurgeTx() override;
+  bool PurgeRx() override;
+  bool SetEventMask(std::uint32_t mask) override;
+  bool SetTimeouts(const Timeouts& timeouts) override;
+  bool SetRts() override;
+  bool ClearRts() override;
+  bool SetDtr() override;
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  DCB settings_{};  // as written by Open
+};

@@ -1,0 +1,4 @@
+#include "SystemCalls.h"
+
+// Defined out of line so that the interface's vtable lives in one unit.
+SystemCalls::~SystemCalls() = default;

@@ -1,0 +1,238 @@
+// SerialPort on the slave side of a pseudo-terminal; the test, or a thread of
+// it, is the oven on the master side. Never a real port.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "SerialPort.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<std::uint8_t>;
+
+long long MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+class SerialPortPtyTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    descriptorsBefore_ = OpenDescriptors();
+    ASSERT_EQ(openpty(&oven_, &slave_, nullptr, nullptr, nullptr), 0);
+    char name[64] = {};
+    ASSERT_EQ(ptsname_r(oven_, name, sizeof name), 0);
+    name_ = name;
+  }
+  void TearDown() override {
+    port_.Close();
+    if (oven_ >= 0) close(oven_);
+    close(slave_);
+    EXPECT_EQ(OpenDescriptors(), descriptorsBefore_) << "descriptor leaked";
+  }
+
+  static long OpenDescriptors() {
+    const std::filesystem::directory_iterator entries("/proc/self/fd");
+    return std::distance(begin(entries), end(entries));
+  }
+
+  // Gives the pty a moment to move the bytes across.
+  void OvenSends(const Bytes& bytes) {
+    ASSERT_EQ(write(oven_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    std::this_thread::sleep_for(20ms);
+  }
+
+  // Until count bytes came or 10 s passed.
+  Bytes OvenReceives(std::size_t count) {
+    Bytes received;
+    const Clock::time_point start = Clock::now();
+    while (received.size() < count && MillisecondsSince(start) < 10000) {
+      pollfd readable{oven_, POLLIN, 0};
+      if (poll(&readable, 1, 100) != 1) continue;
+      std::uint8_t chunk[4096];
+      const ssize_t got = read(oven_, chunk, std::min(sizeof chunk, count - received.size()));
+      if (got <= 0) break;
+      received.insert(received.end(), chunk, chunk + got);
+    }
+    return received;
+  }
+
+  int ExclusiveFlag() const {
+    int exclusive = -1;
+    EXPECT_EQ(ioctl(slave_, TIOCGEXCL, &exclusive), 0);
+    return exclusive;
+  }
+
+  int oven_ = -1;   // master
+  int slave_ = -1;  // the test's own look at the tty
+  std::string name_;
+  long descriptorsBefore_ = 0;
+  SerialPort port_;
+};
+
+TEST_F(SerialPortPtyTest, OpenSetsARawExclusiveLineAndCloseRestoresWhatItFound) {
+  termios found{};
+  ASSERT_EQ(tcgetattr(slave_, &found), 0);
+  ASSERT_TRUE(port_.Open(name_, 57600));
+  termios settings{};
+  ASSERT_EQ(tcgetattr(slave_, &settings), 0);
+  EXPECT_EQ(cfgetospeed(&settings), B57600);
+  EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD),
+            tcflag_t{CS8 | CLOCAL | CREAD});
+  EXPECT_EQ(ExclusiveFlag(), 1);
+
+  // No byte is translated, swallowed as XON/XOFF or echoed, either way.
+  const Bytes binary = {0x00, 0x0A, 0x0D, 0x11, 0x13, 0x03, 0x7F, 0xFF};
+  OvenSends(binary);
+  Bytes got(binary.size());
+  EXPECT_EQ(port_.ReadBytes(got.data(), 8), 8);
+  EXPECT_EQ(got, binary);
+  ASSERT_TRUE(port_.Write(binary.data(), 8));
+  EXPECT_EQ(OvenReceives(8), binary);
+
+  EXPECT_TRUE(port_.Close());
+  ASSERT_EQ(tcgetattr(slave_, &settings), 0);
+  EXPECT_EQ(settings.c_cflag, found.c_cflag);
+  EXPECT_EQ(settings.c_lflag, found.c_lflag);
+  // A pty keeps the flag after the last descriptor and would shut others out.
+  EXPECT_EQ(ExclusiveFlag(), 0);
+}
+
+// CI runs as root, which TIOCEXCL alone does not stop.
+TEST_F(SerialPortPtyTest, HeldPortRefusesASecondOpenUntilReleased) {
+  ASSERT_TRUE(port_.Open(name_, 57600));
+  SerialPort other;
+  EXPECT_FALSE(other.Open(name_, 57600));
+  EXPECT_EQ(other.LastOpenError(), EBUSY);
+  EXPECT_FALSE(other.Close());
+  EXPECT_EQ(ExclusiveFlag(), 1);  // the failed attempt left the holder's claim
+  EXPECT_FALSE(other.Open(name_, 57600));
+
+  EXPECT_TRUE(port_.Close());
+  EXPECT_TRUE(other.Open(name_, 57600));
+  EXPECT_TRUE(other.Close());
+  EXPECT_TRUE(other.Open(name_, 57600));  // the same object, reopened
+  { SerialPort scoped; }
+  {
+    SerialPort scoped;
+    ASSERT_TRUE(other.Close());
+    ASSERT_TRUE(scoped.Open(name_, 57600));
+  }
+  EXPECT_TRUE(port_.Open(name_, 57600));  // the destructor let go
+}
+
+TEST_F(SerialPortPtyTest, FailedOpenSaysWhyAndHoldsNothing) {
+  EXPECT_FALSE(port_.Open("/dev/pts/none", 57600));
+  EXPECT_EQ(port_.LastOpenError(), ENOENT);
+  EXPECT_FALSE(port_.Open("/dev/null", 57600));
+  EXPECT_EQ(port_.LastOpenError(), ENOTTY);
+  EXPECT_FALSE(port_.Open(name_, 12345));  // no such rate
+  EXPECT_EQ(port_.LastOpenError(), EINVAL);
+  EXPECT_FALSE(port_.Close());
+  EXPECT_TRUE(SerialPort().Open(name_, 57600));
+}
+
+TEST_F(SerialPortPtyTest, ByteReadGivesUpAfterThreeSecondsAtNoCpuCost) {
+  ASSERT_TRUE(port_.Open(name_, 57600));
+  std::uint8_t destination = 0xA5;
+  const std::clock_t cpuBefore = std::clock();
+  const Clock::time_point start = Clock::now();
+  EXPECT_FALSE(port_.ReadByte(destination));
+  EXPECT_GE(MillisecondsSince(start), 2990);
+  EXPECT_LT(MillisecondsSince(start), 3300);
+  EXPECT_LT(std::clock() - cpuBefore, CLOCKS_PER_SEC / 20);
+  EXPECT_EQ(destination, 0xA5);
+}
+
+TEST_F(SerialPortPtyTest, ReadBytesReturnsWhatCameThreeSecondsAfterTheLastByte) {
+  ASSERT_TRUE(port_.Open(name_, 57600));
+  std::uint8_t buffer[5] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+  EXPECT_EQ(port_.ReadBytes(buffer, 0), 0);
+  OvenSends({'>', 0x01, 0x02});
+  EXPECT_EQ(port_.ReadBytes(buffer, SerialPort::kReadBlockSize + 1), 0);  // no overflow
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(port_.ReadBytes(buffer, 5), 3);
+  EXPECT_GE(MillisecondsSince(start), 2990);
+  EXPECT_EQ(Bytes(buffer, buffer + 5), (Bytes{'>', 0x01, 0x02, 0xEE, 0xEE}));
+}
+
+// An echo, or anything the oven sent before or while the PC transmitted, must
+// never be taken for its answer.
+TEST_F(SerialPortPtyTest, OnlyWhatComesAfterAWriteIsRead) {
+  ASSERT_TRUE(port_.Open(name_, 57600));
+  OvenSends({'B'});
+  // Fill the pty towards the oven so that the write blocks until the oven
+  // reads, and the oven sends while the write is still on the line.
+  ASSERT_EQ(fcntl(slave_, F_SETFL, fcntl(slave_, F_GETFL) | O_NONBLOCK), 0);
+  std::size_t backlog = 0;
+  const Bytes filler(1024, 0x55);
+  for (ssize_t n = 0; (n = write(slave_, filler.data(), filler.size())) > 0;) backlog += n;
+  const Bytes block(259, 0xC3);
+  Bytes received;
+  std::thread oven([&] {
+    std::this_thread::sleep_for(150ms);
+    OvenSends({'D'});
+    received = OvenReceives(backlog + block.size());
+  });
+  EXPECT_TRUE(port_.Write(block.data(), 259));
+  oven.join();
+  ASSERT_EQ(received.size(), backlog + block.size());
+  EXPECT_TRUE(std::equal(block.begin(), block.end(), received.end() - 259));
+
+  std::this_thread::sleep_for(2ms);  // no real oven answers sooner
+  OvenSends({'A'});
+  std::uint8_t answer = 0;
+  EXPECT_TRUE(port_.ReadByte(answer));
+  EXPECT_EQ(answer, 'A');
+}
+
+// On a pty tcdrain returns while the oven has yet to read; a transmit purge
+// after it destroyed about a fifth of such blocks.
+TEST_F(SerialPortPtyTest, ConsecutiveWritesAllArriveComplete) {
+  Bytes sent(512 * 259);
+  for (std::size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<std::uint8_t>(i % 251);
+  ASSERT_TRUE(port_.Open(name_, 57600));
+  Bytes received;
+  std::thread oven([&] { received = OvenReceives(sent.size()); });
+  for (std::size_t offset = 0; offset < sent.size(); offset += 259) {
+    EXPECT_TRUE(port_.Write(sent.data() + offset, 259));
+  }
+  oven.join();
+  EXPECT_EQ(received.size(), sent.size());
+  EXPECT_TRUE(received == sent);
+}
+
+// The oven switched off or a USB adapter pulled: no waiting out the 3 s.
+TEST_F(SerialPortPtyTest, HangUpFailsReadsAndWritesAtOnce) {
+  ASSERT_TRUE(port_.Open(name_, 57600));
+  std::thread oven([&] {
+    std::this_thread::sleep_for(100ms);
+    close(oven_);
+    oven_ = -1;
+  });
+  std::uint8_t destination = 0x42;
+  const Clock::time_point start = Clock::now();
+  EXPECT_FALSE(port_.ReadByte(destination));
+  oven.join();
+  EXPECT_FALSE(port_.Write(&destination, 1));
+  EXPECT_FALSE(port_.ReadByte(destination));
+  EXPECT_LT(MillisecondsSince(start), 1000);
+  EXPECT_EQ(destination, 0x42);
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+// The system calls behind SerialPort, on a recording stand-in for the OS: a
+// pty has no modem lines, so this is where the line changes can be seen.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "SerialPort.h"
+#include "SystemCalls.h"
+
+namespace {
+
+using testing::ElementsAre;
+
+std::string Lines(int lines) {
+  return std::string((lines & TIOCM_DTR) ? " DTR" : "") + ((lines & TIOCM_RTS) ? " RTS" : "");
+}
+
+// Everything succeeds unless scripted otherwise, except the modem lines,
+// which fail like a pty's.
+class RecordingCalls : public SystemCalls {
+ public:
+  std::vector<std::string> log;
+  int openError = 0;
+  int lockError = 0;
+  std::deque<ssize_t> writes;  // bytes taken, or -errno; none left: all
+  std::deque<short> polls;     // revents of a ready poll, 0 for time-out, -errno
+  std::vector<int> pollTimeouts;
+  std::string written;
+
+  int Open(const char*, int flags) override {
+    return Say(std::string("open") + ((flags & O_NOCTTY) ? " noctty" : "") +
+                   ((flags & O_NONBLOCK) ? " nonblock" : ""),
+               openError, 7);
+  }
+  int Close(int) override { return Say("close"); }
+  int Flock(int, int operation) override {
+    return operation == LOCK_UN ? Say("unlock") : Say("lock", lockError);
+  }
+  int GetStatusFlags(int) override { return O_RDWR | O_NONBLOCK; }
+  int SetStatusFlags(int, int flags) override {
+    return Say((flags & O_NONBLOCK) ? "nonblocking" : "blocking");
+  }
+  int SetExclusive(int) override { return Say("excl"); }
+  int ClearExclusive(int) override { return Say("nxcl"); }
+  int SetModemLines(int, int lines) override { return Say("raise" + Lines(lines), ENOTTY); }
+  int ClearModemLines(int, int lines) override { return Say("lower" + Lines(lines), ENOTTY); }
+  int RequestLowLatency(int) override { return Say("low latency", ENOTTY); }
+  int GetAttributes(int, termios& settings) override {
+    settings = settings_;
+    return 0;
+  }
+  int SetAttributes(int, int, const termios& settings) override {
+    settings_ = settings;
+    return Say("tcsetattr");
+  }
+  int Flush(int, int queue) override { return Say(queue == TCIFLUSH ? "flush rx" : "flush tx"); }
+  int Drain(int) override { return Say("drain"); }
+  ssize_t Write(int, const void* data, size_t length) override {
+    ssize_t taken = static_cast<ssize_t>(length);
+    if (!writes.empty()) {
+      taken = std::min(taken, writes.front());
+      writes.pop_front();
+    }
+    if (taken < 0) return Say("write failed", static_cast<int>(-taken));
+    written.append(static_cast<const char*>(data), static_cast<std::size_t>(taken));
+    log.push_back("write " + std::to_string(taken));
+    return taken;
+  }
+  ssize_t Read(int, void* destination, size_t) override {
+    *static_cast<std::uint8_t*>(destination) = 'R';
+    return 1;
+  }
+  int Poll(pollfd* fds, nfds_t, int timeoutMs) override {
+    pollTimeouts.push_back(timeoutMs);
+    const short result = polls.empty() ? 0 : polls.front();
+    if (!polls.empty()) polls.pop_front();
+    if (result < 0) return Say("poll failed", -result);
+    fds[0].revents = result;
+    return result != 0 ? 1 : 0;
+  }
+
+ private:
+  int Say(const std::string& entry, int error = 0, int success = 0) {
+    log.push_back(entry);
+    if (error == 0) return success;
+    errno = error;
+    return -1;
+  }
+  termios settings_{};
+};
+
+class SerialPortStepsTest : public testing::Test {
+ protected:
+  void OpenPort() {
+    ASSERT_TRUE(port_.Open("/dev/ttyUSB0", 57600));  // reaches only the stand-in
+    calls_.log.clear();
+  }
+  RecordingCalls calls_;
+  SerialPort port_{calls_};
+  const std::uint8_t data_[4] = {'a', 'b', 'c', 'd'};
+};
+
+TEST_F(SerialPortStepsTest, OpenClaimsThePortAndLowersBothLinesDespiteAPtysRefusal) {
+  ASSERT_TRUE(port_.Open("/dev/ttyUSB0", 57600));
+  EXPECT_THAT(calls_.log, ElementsAre("open noctty nonblock", "lock", "excl", "blocking",
+                                      "tcsetattr", "lower DTR RTS", "low latency"));
+}
+
+TEST_F(SerialPortStepsTest, WriteRaisesDtrLowersRtsPurgesWritesDrainsRaisesRtsPurges) {
+  OpenPort();
+  ASSERT_TRUE(port_.Write(data_, 3));
+  EXPECT_THAT(calls_.log, ElementsAre("raise DTR", "lower RTS", "flush rx", "write 3", "drain",
+                                      "raise RTS", "flush rx"));
+  // tcdrain returns before a pty or some USB adapters have sent everything:
+  // a transmit purge must not destroy it.
+  calls_.log.clear();
+  EXPECT_TRUE(port_.PurgeTx());
+  EXPECT_TRUE(calls_.log.empty());
+}
+
+TEST_F(SerialPortStepsTest, ShortWritesContinueAndAFailedOneLeavesRtsLowAndPurgesNothing) {
+  OpenPort();
+  calls_.writes = {1, -EINTR, 1};
+  ASSERT_TRUE(port_.Write(data_, 4));
+  EXPECT_EQ(calls_.written, "abcd");
+
+  calls_.log.clear();
+  calls_.writes = {2, -EIO};
+  EXPECT_FALSE(port_.Write(data_, 3));
+  EXPECT_THAT(calls_.log,
+              ElementsAre("raise DTR", "lower RTS", "flush rx", "write 2", "write failed"));
+
+  calls_.log.clear();
+  const std::vector<std::uint8_t> tooLong(SerialPort::kWriteBlockSize + 1);
+  EXPECT_FALSE(port_.Write(tooLong.data(), SerialPort::kWriteBlockSize + 1));
+  EXPECT_FALSE(port_.Write(data_, 0));
+  EXPECT_TRUE(calls_.log.empty());
+}
+
+TEST_F(SerialPortStepsTest, PortIsReleasedOnceAndOnlyByItsHolder) {
+  OpenPort();
+  EXPECT_TRUE(port_.Close());
+  EXPECT_THAT(calls_.log, ElementsAre("tcsetattr", "nxcl", "unlock", "close"));
+  calls_.log.clear();
+  EXPECT_FALSE(port_.Close());
+  EXPECT_TRUE(calls_.log.empty());
+
+  // Held by someone else: the exclusive flag is theirs, not ours to clear.
+  calls_.lockError = EWOULDBLOCK;
+  EXPECT_FALSE(port_.Open("/dev/ttyUSB0", 57600));
+  EXPECT_EQ(port_.LastOpenError(), EBUSY);
+  EXPECT_THAT(calls_.log, ElementsAre("open noctty nonblock", "lock", "unlock", "close"));
+
+  calls_.log.clear();
+  calls_.openError = EACCES;
+  EXPECT_FALSE(port_.Open("/dev/ttyUSB0", 57600));
+  EXPECT_EQ(port_.LastOpenError(), EACCES);
+  EXPECT_FALSE(port_.Close());
+  EXPECT_THAT(calls_.log, ElementsAre("open noctty nonblock"));
+}
+
+TEST_F(SerialPortStepsTest, ReadWaitsAgainstOneDeadlineAndStopsAtAHangUp) {
+  OpenPort();
+  calls_.polls = {-EINTR, POLLIN};
+  std::uint8_t destination = 0;
+  ASSERT_TRUE(port_.ReadByte(destination));
+  EXPECT_EQ(destination, 'R');
+  ASSERT_EQ(calls_.pollTimeouts.size(), 2u);
+  EXPECT_EQ(calls_.pollTimeouts[0], 3000);
+  EXPECT_GT(calls_.pollTimeouts[1], 2900);
+  EXPECT_LE(calls_.pollTimeouts[1], 3000);
+
+  calls_.pollTimeouts.clear();
+  calls_.polls = {POLLHUP, POLLIN};
+  EXPECT_FALSE(port_.ReadByte(destination));
+  EXPECT_EQ(calls_.pollTimeouts.size(), 1u);
+}
+
+}  // namespace
