@@ -16,12 +16,15 @@
 #include <QRadioButton>
 #include <QShortcut>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "AboutBox.h"
 #include "BitmapButton.h"
 #include "ControlId.h"
 #include "DialogUnits.h"
 #include "MainWindowTemplate.h"
-#include "PortProbe.h"
 #include "TextCatalogue.h"
 #include "UpdateCommand.h"
 
@@ -35,6 +38,10 @@ namespace {
 
 // Messages of the three instruction lines and of the About entry.
 constexpr unsigned kAboutEntryMessage = 101;
+#ifdef Q_OS_WIN
+// Command id of the About entry in the system menu.
+constexpr UINT kAboutBoxCommand = 0x0010;
+#endif
 constexpr unsigned kInstructionMessages[] = {153, 154, 155};
 
 // The created buttons, placed in pixels of the client area.
@@ -52,6 +59,7 @@ MainWindow::MainWindow(MainWindowSettings settings, QWidget* parent)
     : QDialog(parent), settings_(std::move(settings)) {
   RegisterImages();
   if (!settings_.updateCommand) settings_.updateCommand = RunUpdateCommand;
+  if (!settings_.portProbe) settings_.portProbe = ProbePorts;
   setWindowTitle(QString::fromLatin1(kMainWindowCaption));
   // A title bar with the system menu and close box; nothing to shrink or enlarge it.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -239,13 +247,33 @@ void MainWindow::Initialise() {
 }
 
 void MainWindow::AddAboutEntry() {
-  // Linux window managers do not let a program extend the system menu, so the
-  // entry ends the window's context menu instead (and F1 opens the box too).
+  // Linux window managers do not let a program extend the system menu, so
+  // there the entry ends the window's context menu (and F1 opens the box too).
   aboutEntryText_ = QString::fromStdString(LoadLocalizedText(kAboutEntryMessage));
+#ifdef Q_OS_WIN
+  if (aboutEntryText_.isEmpty()) return;
+  if (HMENU systemMenu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, kAboutBoxCommand,
+                reinterpret_cast<const wchar_t*>(aboutEntryText_.utf16()));
+  }
+#endif
 }
 
+#ifdef Q_OS_WIN
+bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  const auto* msg = static_cast<const MSG*>(message);
+  if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kAboutBoxCommand) {
+    ShowAboutBox();
+    *result = 0;
+    return true;
+  }
+  return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
 void MainWindow::ProbeComPorts() {
-  const PortProbeResult ports = ProbePorts();
+  const PortProbeResult ports = settings_.portProbe();
   for (const std::string& name : ports.usablePorts) portSelector_->addItem(QString::fromStdString(name));
   portSelector_->setCurrentIndex(portSelector_->count() > 0 ? 0 : -1);
   if (!ports.deniedPorts.empty()) {

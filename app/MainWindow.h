@@ -13,6 +13,7 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include "PortProbe.h"
 #include "WindowRequests.h"
 
 class QComboBox;
@@ -30,6 +31,8 @@ struct MainWindowSettings {
   // What the Update button runs; empty means the real Update command. Tests
   // put their own here.
   std::function<void(MainWindow&)> updateCommand;
+  // How the serial ports are found; empty means the real probe.
+  std::function<PortProbeResult()> portProbe;
 };
 
 // The one main window. It also serves the window requests of the programming
@@ -77,6 +80,9 @@ class MainWindow : public QDialog, public WindowRequests {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+#ifdef Q_OS_WIN
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
  private slots:
   void OnLanguageChanged();

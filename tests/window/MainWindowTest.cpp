@@ -180,6 +180,17 @@ class MainWindowTest : public QObject {
     QCOMPARE(Lines(*window), kEnglishInstructions);
   }
 
+  void portsWithoutPermissionAddAHintAfterTheInstructions() {
+    MainWindowSettings settings;
+    settings.portProbe = [] { return PortProbeResult{{"/dev/ttyS4"}, {"/dev/ttyUSB0"}}; };
+    auto window = MakeWindow(QString(), std::move(settings));
+    const QStringList lines = Lines(*window);
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.mid(0, 3), kEnglishInstructions);
+    QVERIFY(lines[3].contains(QLatin1String("dialout")));
+    QCOMPARE(window->SelectedPortName(), std::string("/dev/ttyS4"));
+  }
+
   void languageChangeRefillsTheListFromTheChosenCatalogue() {
     auto window = MakeWindow(QString());
     window->AppendLine("a line of an earlier run");
