@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "MainWindow.h"
@@ -20,19 +22,24 @@ bool HasCommandLineText(int argc, char** argv) {
 
 }  // namespace
 
-int UpdaterApp::Run(int argc, char** argv) {
-  QApplication application(argc, argv);  // removes Qt's own options from argv
+void UpdaterApp::Run(int argc, char** argv) {
+  // Never destroyed, like the window below: the worker's pending requests
+  // belong to its event queue.
+  auto* application = new QApplication(argc, argv);  // removes Qt's own options from argv
   QApplication::setApplicationName(QStringLiteral("Tessaramond"));
+  // The classic look: group-box captions on the frame, as the layout was drawn.
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
 
   MainWindowSettings settings;
   settings.catalogueDirectory = QApplication::applicationDirPath();
   settings.runUpdateAtStart = HasCommandLineText(argc, argv);
+  settings.updateCommand = updateCommand_;
 
-  // Never deleted: a worker may still be blocked in a window request when the
-  // modal run ends, and the process ends right after it anyway.
   auto* window = new MainWindow(std::move(settings));
   theMainWindow = window;
   window->exec();
-  return 0;
+
+  (void)application;
+  std::fflush(nullptr);
+  std::quick_exit(0);
 }
