@@ -1,6 +1,3 @@
-#include <pty.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -24,29 +21,16 @@
 #include "ControlId.h"
 #include "MainWindow.h"
 #include "PortProbe.h"
+#include "PtyPair.h"
 
 namespace {
 
 const QString kCatalogues = QStringLiteral(CATALOGUE_DIR);
 
-class Pty {
+// The window shows port names as QStrings.
+class Pty : public PtyPair {
  public:
-  Pty() {
-    char name[256] = {};
-    if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) path_ = name;
-  }
-  ~Pty() {
-    ::close(slave_);
-    ::close(master_);
-  }
-  Pty(const Pty&) = delete;
-  Pty& operator=(const Pty&) = delete;
-  QString Path() const { return QString::fromStdString(path_); }
-
- private:
-  int master_ = -1;
-  int slave_ = -1;
-  std::string path_;
+  QString Path() const { return QString::fromStdString(PtyPair::Path()); }
 };
 
 QStringList Lines(const MainWindow& window) {

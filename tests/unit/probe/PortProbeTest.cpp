@@ -1,7 +1,7 @@
 #include "PortProbe.h"
+#include "PtyPair.h"
 
 #include <fcntl.h>
-#include <pty.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,26 +13,7 @@
 
 namespace {
 
-// A pseudo-terminal pair; the slave plays a serial device.
-class Pty {
- public:
-  Pty() {
-    char name[256] = {};
-    if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) path_ = name;
-  }
-  ~Pty() {
-    if (slave_ >= 0) ::close(slave_);
-    if (master_ >= 0) ::close(master_);
-  }
-  Pty(const Pty&) = delete;
-  Pty& operator=(const Pty&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  int master_ = -1;
-  int slave_ = -1;
-  std::string path_;
-};
+using Pty = PtyPair;
 
 class PortListEnvironment {
  public:
