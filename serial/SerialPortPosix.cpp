@@ -225,12 +225,8 @@ bool SerialPortPosix::PurgeTx() { return IsOpen(); }
 bool SerialPortPosix::PurgeRx() { return IsOpen() && calls_.Flush(fd_, TCIFLUSH) == 0; }
 
 // There are no port events here: a read waits in poll and the end of a
-// transmission is tcdrain. The mask is kept only as the record of the request.
-bool SerialPortPosix::SetEventMask(std::uint32_t mask) {
-  if (!IsOpen()) return false;
-  eventMask_ = mask;
-  return true;
-}
+// transmission is tcdrain, so the mask has nothing to set.
+bool SerialPortPosix::SetEventMask(std::uint32_t) { return IsOpen(); }
 
 // Writes block until the driver has taken every byte; the write time-outs are
 // kept but, like the callers' zeros, mean no limit.

@@ -42,6 +42,5 @@ class SerialPortPosix final : public SerialPortBackend {
   bool exclusive_ = false;      // TIOCEXCL set by us, to be cleared by us
   bool settingsFound_ = false;  // foundSettings_ holds what to restore
   termios foundSettings_{};
-  std::uint32_t eventMask_ = 0;
   Timeouts timeouts_{};
 };
