@@ -179,9 +179,15 @@ TEST_F(SerialPortPtyTest, OnlyWhatComesAfterAWriteIsRead) {
   // Fill the pty towards the oven so that the write blocks until the oven
   // reads, and the oven sends while the write is still on the line.
   ASSERT_EQ(fcntl(slave_, F_SETFL, fcntl(slave_, F_GETFL) | O_NONBLOCK), 0);
+  // The pty moves bytes on behind our back and frees room again, so fill
+  // until a pause makes no more room.
   std::size_t backlog = 0;
   const Bytes filler(1024, 0x55);
-  for (ssize_t n = 0; (n = write(slave_, filler.data(), filler.size())) > 0;) backlog += n;
+  for (std::size_t round = 1; round > 0; std::this_thread::sleep_for(20ms)) {
+    round = 0;
+    for (ssize_t n = 0; (n = write(slave_, filler.data(), filler.size())) > 0;) round += n;
+    backlog += round;
+  }
   const Bytes block(259, 0xC3);
   Bytes received;
   std::thread oven([&] {
