@@ -1,9 +1,11 @@
 #include "UpdateCommand.h"
 
+#include "FirmwareFileSelection.h"
 #include "MainWindow.h"
+#include "ProgrammingWorker.h"
 
 void RunUpdateCommand(MainWindow& window) {
-  // The firmware reader and the worker are not in this build yet; the start-up
-  // run and the button already reach this point, which they will fill.
   window.SaveControlValues();
+  if (!LoadFirmwareFiles(window, kFirmwareFolder)) return;
+  StartProgrammingWorker(window);
 }

@@ -22,6 +22,7 @@
 #include "MainWindow.h"
 #include "PortProbe.h"
 #include "PtyPair.h"
+#include "UpdateCommand.h"
 
 namespace {
 
@@ -331,6 +332,44 @@ class MainWindowTest : public QObject {
     qobject_cast<QAbstractButton*>(window->Control(ControlId::kUpdateTwin))->click();
     QCOMPARE(runs, 2);
     QVERIFY(!update->grab().isNull());
+  }
+
+  void updateCommandReportsTheFilesItFoundAndFileErrorsInABox() {
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Hex")));
+    const auto put = [&](const char* name, const char* text) {
+      QFile file(folder.filePath(QStringLiteral("Hex/") + QLatin1String(name)));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(text);
+    };
+    put("a.hex", ":0300000011223396\n/SM\n");
+    put("b.hex", ":00000001FF\n/SM\n");
+    put("c.hex", "/BM\n");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+
+    MainWindowSettings settings;
+    settings.updateCommand = RunUpdateCommand;
+    auto window = MakeWindow(QString(), std::move(settings));
+    auto* update = Button(*window, ControlId::kUpdateButton);
+    update->click();
+    QCOMPARE(Lines(*window).mid(3), (QStringList{QStringLiteral("Hex/a.hex: Checksum error!"),
+                                                 QStringLiteral("SM file found"),
+                                                 QStringLiteral("BM file found")}));
+    QVERIFY(!update->isEnabled());
+
+    // A file that cannot be opened stops the command with a box naming it;
+    // the technician can try again at once.
+    QVERIFY(QFile::link(QStringLiteral("nowhere"), QStringLiteral("Hex/0.hex")));
+    update->setEnabled(true);
+    QString boxText;
+    OnNextModal([&](QWidget* modal) {
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) boxText = box->text();
+    });
+    update->click();
+    QDir::setCurrent(previous);
+    QCOMPARE(boxText, QStringLiteral("The file Hex/0.hex cannot be opened: No such file or directory"));
+    QVERIFY(update->isEnabled());
   }
 };
 

@@ -1,0 +1,48 @@
+#include "OutcomeDescription.h"
+
+#include "BuiltInMessageTable.h"
+#include "FirmwareFileSelection.h"
+
+namespace {
+
+std::string AtLine(const FirmwareCandidate& candidate) {
+  return "line " + std::to_string(candidate.details.lineNumber) + ": ";
+}
+
+std::string WhyNoIdentification(const FirmwareCandidate& candidate) {
+  const HexLoadDetails& details = candidate.details;
+  if (details.lineNumber == 0) return "the file ends without an identification line";
+  if (details.identification) {
+    return "line " + std::to_string(details.lineNumber) + " names no module: \"/" +
+           *details.identification + "\"";
+  }
+  return "line " + std::to_string(details.lineNumber) +
+         " begins with neither ':' nor '/' and ends the reading";
+}
+
+}  // namespace
+
+std::string MessageText(unsigned number) { return std::string(BuiltInMessageText(number)); }
+
+std::string DescribeOutcome(const FirmwareCandidate& candidate, const std::string& module) {
+  const HexLoadDetails& details = candidate.details;
+  switch (candidate.result) {
+    case HexLoadResult::Accepted:
+      return AtLine(candidate) + "identification \"" + details.identification.value_or("") + "\"";
+    case HexLoadResult::OtherFile:
+      if (!PassedOverReason(candidate, MessageText)) {
+        return AtLine(candidate) + "identification \"" + details.identification.value_or("") +
+               "\" is not for the " + module;
+      }
+      return MessageText(kNoIdentificationMessage) + " (" + WhyNoIdentification(candidate) + ")";
+    case HexLoadResult::InvalidCharacter:
+    case HexLoadResult::ChecksumError:
+    case HexLoadResult::AddressOutOfRange:
+      return AtLine(candidate) + *PassedOverReason(candidate, MessageText);
+    case HexLoadResult::OpenFailed:
+      return *PassedOverReason(candidate, MessageText);
+    case HexLoadResult::ReadFailed:
+      return AtLine(candidate) + *PassedOverReason(candidate, MessageText);
+  }
+  return {};
+}

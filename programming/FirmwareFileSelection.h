@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "FirmwareFolder.h"
+#include "WindowRequests.h"
+
+// The firmware folder, relative to the working directory.
+inline constexpr std::string_view kFirmwareFolder = "Hex";
+
+// Message numbers of the file selection.
+inline constexpr unsigned kInvalidCharacterMessage = 147;
+inline constexpr unsigned kChecksumErrorMessage = 149;
+inline constexpr unsigned kNoIdentificationMessage = 150;
+inline constexpr unsigned kBmFileFoundMessage = 159;
+inline constexpr unsigned kSmFileFoundMessage = 160;
+
+// The out-of-range outcome has no numbered message of its own.
+inline constexpr std::string_view kAddressOutOfRangeText = "Address out of range in hex-File!";
+
+// Why a pass passed over `candidate`, in words for the technician; nullopt when
+// nothing was wrong with it (accepted, or the other module's file). `text`
+// looks up a numbered message.
+std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate,
+                                            const std::function<std::string(unsigned)>& text);
+
+// What the file-error box says of a file that cannot be opened or read.
+std::string FileErrorText(const FirmwareCandidate& candidate);
+
+// Steps 2 to 6 of the Update command: disables the Update button, reads the
+// folder's files into smImage and bmImage, adds a line for each file passed
+// over for a fault and one for each module's file found, and sets the loaded
+// flags. False when a file could not be opened or read: the file-error box has
+// been shown, the Update button is enabled again and no worker may start.
+bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder);

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "BuiltInMessageTable.h"
+#include "ControlId.h"
+#include "FirmwareFileSelection.h"
+#include "FirmwareImages.h"
+#include "HexFiles.h"
+
+namespace {
+
+// Serves the window requests the way the window shows them.
+class RecordingWindow : public WindowRequests {
+ public:
+  void AppendLine(const std::string& text) override { lines.push_back(text); }
+  void ClearLines() override { lines.clear(); }
+  void RepaintLines() override {}
+  void SetProgressRange(int, int) override {}
+  void SetProgressPosition(int) override {}
+  void EnableControl(int controlId, bool enabled) override { enabledControls[controlId] = enabled; }
+  std::string SelectedPortName() override { return {}; }
+  bool IsLumoChecked() override { return false; }
+  std::string LoadLocalizedText(unsigned number) override {
+    return std::string(BuiltInMessageText(number));
+  }
+  void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
+    boxes.push_back(text);
+    EXPECT_EQ(icon, MessageBoxIcon::Error);
+  }
+
+  std::vector<std::string> lines;
+  std::vector<std::string> boxes;
+  std::map<int, bool> enabledControls;
+};
+
+std::string File(std::uint8_t marker, const std::string& identification) {
+  return HexRecord(0, 0x0000, {marker, 0x00}) + "\n" + identification + "\n";
+}
+
+class FirmwareFileSelectionTest : public ::testing::Test {
+ protected:
+  void Put(const std::string& name, const std::string& text) { WriteTextFile(hex_ / name, text); }
+  void PutUnopenable(const std::string& name) {
+    std::filesystem::create_symlink(folder_ / "nowhere", hex_ / name);
+  }
+  bool Run() { return LoadFirmwareFiles(window_, hex_); }
+
+  TemporaryFolder folder_;
+  std::filesystem::path hex_ = folder_ / "Hex";
+  RecordingWindow window_;
+};
+
+TEST_F(FirmwareFileSelectionTest, TakesTheFirstValidFileOfEachModuleByName) {
+  std::filesystem::create_directory(hex_);
+  Put("B1.hex", File(0xB1, "/SM"));
+  Put("a2.HEX", File(0xA2, "/SD"));  // ahead of B1 whatever the letters' case
+  Put("a1.hex", File(0xA1, "/BM"));
+  Put("a0.txt", File(0xA0, "/SM"));
+  Put("c.hex", File(0xC0, "/BM"));
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(window_.lines, (std::vector<std::string>{"SM file found", "BM file found"}));
+  EXPECT_TRUE(smFileLoaded);
+  EXPECT_TRUE(bmFileLoaded);
+  EXPECT_EQ(smImage.Bytes()[0], 0xA2);
+  EXPECT_EQ(bmImage.Bytes()[1], 0xA1);
+  EXPECT_FALSE(window_.enabledControls.at(ControlId::kUpdateButton));
+  EXPECT_TRUE(window_.boxes.empty());
+}
+
+TEST_F(FirmwareFileSelectionTest, MissingFolderFindsNothingAndStillLetsTheWorkerRun) {
+  smFileLoaded = bmFileLoaded = true;
+  ASSERT_TRUE(Run());
+  EXPECT_TRUE(window_.lines.empty());
+  EXPECT_FALSE(smFileLoaded);
+  EXPECT_FALSE(bmFileLoaded);
+  EXPECT_FALSE(window_.enabledControls.at(ControlId::kUpdateButton));
+}
+
+TEST_F(FirmwareFileSelectionTest, EachFileIsJudgedOnItsOwnAndEveryFaultIsShownOnce) {
+  std::filesystem::create_directory(hex_);
+  Put("1.hex", ":0300000011223396\n/SM\n");
+  Put("2.hex", ":010000001GEF\n/BM\n");
+  Put("3.hex", File(0x03, "/XY"));
+  Put("4.hex", HexRecord(4, 0, {0x00, 0x02}) + "\n" + File(0x04, "/BM"));
+  Put("5.hex", File(0x05, "/SM"));
+  Put("6.hex", File(0x06, "/BM"));
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(window_.lines, (std::vector<std::string>{
+                               (hex_ / "1.hex").generic_string() + ": Checksum error!",
+                               (hex_ / "2.hex").generic_string() + ": Invalid character in hex-File!",
+                               (hex_ / "3.hex").generic_string() + ": No identification in hex-File!",
+                               (hex_ / "4.hex").generic_string() + ": Address out of range in hex-File!",
+                               "SM file found",
+                               "BM file found",
+                           }));
+  EXPECT_EQ(smImage.Bytes()[0], 0x05);
+  EXPECT_EQ(bmImage.Bytes()[1], 0x06);
+}
+
+TEST_F(FirmwareFileSelectionTest, UnopenableFileEndsTheCommandInTheControlModulePassOnly) {
+  std::filesystem::create_directory(hex_);
+  PutUnopenable("0.hex");
+  Put("1.hex", File(0x01, "/SM"));
+  ASSERT_FALSE(Run());
+  ASSERT_EQ(window_.boxes.size(), 1u);
+  EXPECT_EQ(window_.boxes[0], "The file " + (hex_ / "0.hex").generic_string() +
+                                  " cannot be opened: No such file or directory");
+  EXPECT_TRUE(window_.lines.empty());
+  EXPECT_TRUE(window_.enabledControls.at(ControlId::kUpdateButton));
+  EXPECT_FALSE(smFileLoaded);
+
+  // In the operating-module pass the file is passed over, and said so.
+  std::filesystem::remove(hex_ / "0.hex");
+  PutUnopenable("2.hex");
+  Put("3.hex", File(0x03, "/BM"));
+  RecordingWindow second;
+  ASSERT_TRUE(LoadFirmwareFiles(second, hex_));
+  EXPECT_TRUE(second.boxes.empty());
+  EXPECT_EQ(second.lines, (std::vector<std::string>{
+                              "SM file found",
+                              (hex_ / "2.hex").generic_string() +
+                                  ": cannot be opened: No such file or directory",
+                              "BM file found",
+                          }));
+  EXPECT_TRUE(smFileLoaded);
+  EXPECT_TRUE(bmFileLoaded);
+}
+
+}  // namespace
