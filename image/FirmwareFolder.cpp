@@ -29,15 +29,16 @@ bool NameLess(const std::string& a, const std::string& b) {
 std::vector<std::string> ListFirmwareFiles(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  std::filesystem::directory_iterator entries(folder, error);
-  if (error) return names;
-  for (const auto& entry : entries) {
-    std::string name = entry.path().filename().string();
+  // The error_code forms throughout: a folder that fails half-way through
+  // listing gives the names found so far, never an exception in the window.
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    std::string name = entry->path().filename().string();
     if (!HasHexExtension(name)) continue;
     // A folder is no firmware file, and a pipe or device would block the
     // window when opened; a dangling link stays, so its open failure shows.
     std::error_code statusError;
-    const auto status = entry.status(statusError);
+    const auto status = entry->status(statusError);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) continue;
     names.push_back(std::move(name));
   }

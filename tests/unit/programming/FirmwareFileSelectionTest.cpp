@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <map>
 
@@ -58,6 +59,9 @@ TEST_F(FirmwareFileSelectionTest, TakesTheFirstValidFileOfEachModuleByName) {
   Put("a1.hex", File(0xA1, "/BM"));
   Put("a0.txt", File(0xA0, "/SM"));
   Put("c.hex", File(0xC0, "/BM"));
+  // Neither a folder nor a pipe is a firmware file; opening the pipe would hang.
+  std::filesystem::create_directory(hex_ / "0.hex");
+  ASSERT_EQ(::mkfifo((hex_ / "1.hex").c_str(), 0600), 0);
   ASSERT_TRUE(Run());
   EXPECT_EQ(window_.lines, (std::vector<std::string>{"SM file found", "BM file found"}));
   EXPECT_TRUE(smFileLoaded);
