@@ -35,10 +35,30 @@ void ReportPassedOver(WindowRequests& window, const FirmwarePassResult& pass,
   }
 }
 
-bool EndCommand(WindowRequests& window, const FirmwarePassResult& pass) {
-  window.ShowMessageBox(FileErrorText(pass.read.back()), MessageBoxIcon::Error);
-  window.EnableControl(ControlId::kUpdateButton, true);
-  return false;
+// One module's pass: its image, what it accepts, what an unopenable file does
+// to it, the line for a file found, and its loaded flag.
+struct Pass {
+  HexImage& image;
+  std::span<const std::string_view> identifications;
+  OpenFailure openFailure;
+  unsigned foundMessage;
+  bool& loaded;
+};
+
+// Runs the pass and reports it; false when the command ends here.
+bool RunPass(WindowRequests& window, const std::filesystem::path& folder, const Pass& pass,
+             std::set<std::string>& reported) {
+  const FirmwarePassResult result =
+      RunFirmwarePass(folder, pass.image, pass.identifications, pass.openFailure);
+  ReportPassedOver(window, result, reported);
+  if (result.endsCommand) {
+    window.ShowMessageBox(FileErrorText(result.read.back()), MessageBoxIcon::Error);
+    window.EnableControl(ControlId::kUpdateButton, true);
+    return false;
+  }
+  if (result.accepted) AddLine(window, window.LoadLocalizedText(pass.foundMessage));
+  pass.loaded = result.accepted;
+  return true;
 }
 
 }  // namespace
@@ -79,19 +99,12 @@ bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& fold
   smFileLoaded = false;
   bmFileLoaded = false;
   std::set<std::string> reported;
-
-  const FirmwarePassResult smPass =
-      RunFirmwarePass(folder, smImage, kControlModuleIdentifications, OpenFailure::EndsCommand);
-  ReportPassedOver(window, smPass, reported);
-  if (smPass.endsCommand) return EndCommand(window, smPass);
-  if (smPass.accepted) AddLine(window, window.LoadLocalizedText(kSmFileFoundMessage));
-  smFileLoaded = smPass.accepted;
-
-  const FirmwarePassResult bmPass =
-      RunFirmwarePass(folder, bmImage, kOperatingModuleIdentifications, OpenFailure::PassesOver);
-  ReportPassedOver(window, bmPass, reported);
-  if (bmPass.endsCommand) return EndCommand(window, bmPass);
-  if (bmPass.accepted) AddLine(window, window.LoadLocalizedText(kBmFileFoundMessage));
-  bmFileLoaded = bmPass.accepted;
-  return true;
+  return RunPass(window, folder,
+                 {smImage, kControlModuleIdentifications, OpenFailure::EndsCommand,
+                  kSmFileFoundMessage, smFileLoaded},
+                 reported) &&
+         RunPass(window, folder,
+                 {bmImage, kOperatingModuleIdentifications, OpenFailure::PassesOver,
+                  kBmFileFoundMessage, bmFileLoaded},
+                 reported);
 }
