@@ -22,6 +22,12 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   version->move(units.ToPixels(QPoint(43, 12)));
   version->adjustSize();
 
+  // What the version information of the executable says, from the build.
+  auto* fileVersion = new QLabel(QStringLiteral("File version " TESSARAMOND_VERSION), this);
+  fileVersion->setObjectName(QStringLiteral("fileVersionLine"));
+  fileVersion->move(units.ToPixels(QPoint(43, 28)));
+  fileVersion->adjustSize();
+
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("okButton"));
   ok->setGeometry(units.ToPixels(QRect(178, 7, 50, 14)));

@@ -24,6 +24,11 @@ std::string LoadedCatalogue::Text(unsigned number) const {
   return translator_.translate(nullptr, id.constData()).toStdString();
 }
 
+QString CatalogueDirectory(const QString& executableDirectory) {
+  const QDir installed(executableDirectory + QStringLiteral("/../share/tessaramond"));
+  return installed.exists() ? installed.absolutePath() : executableDirectory;
+}
+
 std::string LookupText(const QString& catalogueDirectory, int languageIndex, unsigned number) {
   return LoadedCatalogue(catalogueDirectory, languageIndex).Text(number);
 }

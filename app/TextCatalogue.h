@@ -33,5 +33,10 @@ class LoadedCatalogue {
   bool loaded_ = false;
 };
 
+// Where the catalogues of a program in `executableDirectory` are: the folder
+// ../share/tessaramond beside it when that exists (an installed program),
+// otherwise the executable's own folder (the build tree).
+QString CatalogueDirectory(const QString& executableDirectory);
+
 // One lookup: load, read, release.
 std::string LookupText(const QString& catalogueDirectory, int languageIndex, unsigned number);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "MainWindow.h"
+#include "TextCatalogue.h"
 
 namespace {
 
@@ -27,11 +28,12 @@ void UpdaterApp::Run(int argc, char** argv) {
   // belong to its event queue.
   auto* application = new QApplication(argc, argv);  // removes Qt's own options from argv
   QApplication::setApplicationName(QStringLiteral("Tessaramond"));
+  QApplication::setApplicationVersion(QStringLiteral(TESSARAMOND_VERSION));
   // The classic look: group-box captions on the frame, as the layout was drawn.
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
 
   MainWindowSettings settings;
-  settings.catalogueDirectory = QApplication::applicationDirPath();
+  settings.catalogueDirectory = CatalogueDirectory(QApplication::applicationDirPath());
   settings.runUpdateAtStart = HasCommandLineText(argc, argv);
   settings.updateCommand = updateCommand_;
 

@@ -142,6 +142,9 @@ def main():
     draw_button(os.path.join(out, "update-136.png"), greyed=True)
     draw_icon(os.path.join(out, "icon-128.png"), 32)
     draw_icon(os.path.join(out, "icon-128-16.png"), 16)
+    # Larger faces of the same icon for the desktop's icon theme.
+    draw_icon(os.path.join(out, "icon-128-48.png"), 48)
+    draw_icon(os.path.join(out, "icon-128-128.png"), 128)
 
 
 if __name__ == "__main__":

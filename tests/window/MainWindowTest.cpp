@@ -307,15 +307,18 @@ class MainWindowTest : public QObject {
   void aboutBoxShowsTheVersionAndOk() {
     auto window = MakeWindow(QString());
     QString version;
+    QString fileVersion;
     bool hasOk = false;
     OnNextModal([&](QWidget* modal) {
       QVERIFY(qobject_cast<AboutBox*>(modal) != nullptr);
       QCOMPARE(modal->windowTitle(), QStringLiteral("About Quendraflox"));
       if (auto* line = modal->findChild<QLabel*>(QStringLiteral("versionLine"))) version = line->text();
+      if (auto* line = modal->findChild<QLabel*>(QStringLiteral("fileVersionLine"))) fileVersion = line->text();
       hasOk = modal->findChild<QAbstractButton*>(QStringLiteral("okButton")) != nullptr;
     });
     window->ShowAboutBox();
     QCOMPARE(version, QStringLiteral("Quendraflox Version 5.2"));
+    QCOMPARE(fileVersion, QStringLiteral("File version 1.0.0.1"));
     QVERIFY(hasOk);
   }
 

@@ -96,3 +96,16 @@ TEST(LoadedCatalogue, LookupsOnTwoThreadsAtOnceEachGetTheirOwnText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CatalogueDirectory, InstalledProgramReadsShareTessaramondAndTheBuildTreeItsOwnFolder) {
+  QTemporaryDir root;
+  ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("bin")));
+  const QString bin = root.filePath(QStringLiteral("bin"));
+  EXPECT_EQ(CatalogueDirectory(bin), bin);
+  ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("share/tessaramond")));
+  EXPECT_EQ(CatalogueDirectory(bin), root.filePath(QStringLiteral("share/tessaramond")));
+}
+
+}  // namespace
