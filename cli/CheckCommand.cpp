@@ -40,7 +40,7 @@ fs::path FirmwareFolderOf(const std::optional<fs::path>& dir) {
 
 void Print(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
-// Runs one pass and prints what it chose and why; true when it chose a file.
+// Runs one pass and prints what it chose and why.
 FirmwarePassResult CheckPass(const fs::path& folder, const Module& module) {
   FirmwarePassResult pass =
       RunFirmwarePass(folder, module.image, module.identifications, module.openFailure);
@@ -53,7 +53,10 @@ FirmwarePassResult CheckPass(const fs::path& folder, const Module& module) {
     Print(std::string(module.title) + ": no file");
   }
   for (const FirmwareCandidate& candidate : pass.read) {
-    const char* verdict = candidate.result == HexLoadResult::Accepted ? "used" : "passed over";
+    const char* verdict = candidate.result == HexLoadResult::Accepted ? "used"
+                          : pass.endsCommand && &candidate == &pass.read.back()
+                              ? "stops the command"
+                              : "passed over";
     Print("  " + candidate.path.generic_string() + ": " + verdict + ": " +
           DescribeOutcome(candidate, module.name));
   }
