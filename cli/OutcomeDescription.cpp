@@ -17,7 +17,7 @@ std::string WhyNoIdentification(const FirmwareCandidate& candidate) {
            *details.identification + "\"";
   }
   return "line " + std::to_string(details.lineNumber) +
-         " begins with neither ':' nor '/' and ends the reading";
+         " is empty or begins with neither ':' nor '/', which ends the reading";
 }
 
 }  // namespace
