@@ -7,21 +7,12 @@
 #include <optional>
 
 #include "FirmwareFileSelection.h"
-#include "FirmwareImages.h"
 #include "OutcomeDescription.h"
 #include "Usage.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Module {
-  const char* title;
-  const char* name;
-  HexImage& image;
-  std::span<const std::string_view> identifications;
-  OpenFailure openFailure;
-};
 
 unsigned long ImageCrc(const HexImage& image) {
   const auto bytes = image.Bytes();
@@ -41,16 +32,18 @@ fs::path FirmwareFolderOf(const std::optional<fs::path>& dir) {
 void Print(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
 // Runs one pass and prints what it chose and why.
-FirmwarePassResult CheckPass(const fs::path& folder, const Module& module) {
+FirmwarePassResult CheckPass(const fs::path& folder, const FirmwareModule& module) {
   FirmwarePassResult pass =
       RunFirmwarePass(folder, module.image, module.identifications, module.openFailure);
+  std::string title = std::string(module.name) + " (" + module.shortName + ")";
+  title[0] = static_cast<char>(title[0] - 'a' + 'A');
   if (pass.accepted) {
     char crc[16];
     std::snprintf(crc, sizeof crc, "%08lx", ImageCrc(module.image));
-    Print(std::string(module.title) + ": " + pass.read.back().path.generic_string() +
+    Print(title + ": " + pass.read.back().path.generic_string() +
           ", image CRC-32 " + crc);
   } else {
-    Print(std::string(module.title) + ": no file");
+    Print(title + ": no file");
   }
   for (const FirmwareCandidate& candidate : pass.read) {
     const char* verdict = candidate.result == HexLoadResult::Accepted ? "used"
@@ -92,14 +85,8 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   }
 
   const fs::path folder = FirmwareFolderOf(dir);
-  const Module modules[] = {
-      {"Control module (SM)", "control module", smImage, kControlModuleIdentifications,
-       OpenFailure::EndsCommand},
-      {"Operating module (BM)", "operating module", bmImage, kOperatingModuleIdentifications,
-       OpenFailure::PassesOver},
-  };
   bool bothFound = true;
-  for (const Module& module : modules) {
+  for (const FirmwareModule& module : FirmwareModules()) {
     const FirmwarePassResult pass = CheckPass(folder, module);
     if (pass.endsCommand) {
       Print("The Update command stops here with the file-error box: " +

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <span>
-#include <string_view>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -14,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-#include "FirmwareImages.h"
+#include "FirmwareFileSelection.h"
 #include "OutcomeDescription.h"
 #include "Usage.h"
 
@@ -103,19 +101,13 @@ int RunImageCommand(const std::vector<std::string>& args) {
   ImageArguments parsed;
   if (const auto exitCode = Parse(args, parsed)) return *exitCode;
 
-  const bool control = *parsed.controlModule;
-  HexImage& image = control ? smImage : bmImage;
-  const std::span<const std::string_view> identifications =
-      control ? std::span<const std::string_view>(kControlModuleIdentifications)
-              : std::span<const std::string_view>(kOperatingModuleIdentifications);
-
+  const FirmwareModule& module = FirmwareModules()[*parsed.controlModule ? 0 : 1];
   FirmwareCandidate candidate;
   candidate.name = parsed.file;
   candidate.path = parsed.file;
-  candidate.result = LoadHexFile(candidate.path, image, identifications, &candidate.details);
+  candidate.result = LoadHexFile(candidate.path, module.image, module.identifications, &candidate.details);
   if (candidate.result != HexLoadResult::Accepted) {
-    return Failure(parsed.file + ": " +
-                   DescribeOutcome(candidate, control ? "control module" : "operating module"));
+    return Failure(parsed.file + ": " + DescribeOutcome(candidate, module.name));
   }
-  return WriteImage(image, parsed.output);
+  return WriteImage(module.image, parsed.output);
 }

@@ -35,33 +35,39 @@ void ReportPassedOver(WindowRequests& window, const FirmwarePassResult& pass,
   }
 }
 
-// One module's pass: its image, what it accepts, what an unopenable file does
-// to it, the line for a file found, and its loaded flag.
-struct Pass {
-  HexImage& image;
-  std::span<const std::string_view> identifications;
-  OpenFailure openFailure;
-  unsigned foundMessage;
-  bool& loaded;
-};
-
 // Runs the pass and reports it; false when the command ends here.
-bool RunPass(WindowRequests& window, const std::filesystem::path& folder, const Pass& pass,
-             std::set<std::string>& reported) {
+bool RunPass(WindowRequests& window, const std::filesystem::path& folder,
+             const FirmwareModule& module, std::set<std::string>& reported) {
   const FirmwarePassResult result =
-      RunFirmwarePass(folder, pass.image, pass.identifications, pass.openFailure);
+      RunFirmwarePass(folder, module.image, module.identifications, module.openFailure);
   ReportPassedOver(window, result, reported);
   if (result.endsCommand) {
     window.ShowMessageBox(FileErrorText(result.read.back()), MessageBoxIcon::Error);
     window.EnableControl(ControlId::kUpdateButton, true);
     return false;
   }
-  if (result.accepted) AddLine(window, window.LoadLocalizedText(pass.foundMessage));
-  pass.loaded = result.accepted;
+  if (result.accepted) AddLine(window, window.LoadLocalizedText(module.foundMessage));
+  module.loaded = result.accepted;
   return true;
 }
 
+// Why the system refused a file that cannot be opened or read.
+std::string SystemReason(const FirmwareCandidate& candidate) {
+  const char* what = candidate.result == HexLoadResult::OpenFailed ? "opened" : "read";
+  return std::string("cannot be ") + what + ": " + candidate.details.error.message();
+}
+
 }  // namespace
+
+const std::array<FirmwareModule, 2>& FirmwareModules() {
+  static const std::array<FirmwareModule, 2> modules{{
+      {"control module", "SM", smImage, kControlModuleIdentifications, OpenFailure::EndsCommand,
+       kSmFileFoundMessage, smFileLoaded},
+      {"operating module", "BM", bmImage, kOperatingModuleIdentifications, OpenFailure::PassesOver,
+       kBmFileFoundMessage, bmFileLoaded},
+  }};
+  return modules;
+}
 
 std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate,
                                             const std::function<std::string(unsigned)>& text) {
@@ -81,16 +87,14 @@ std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate,
     case HexLoadResult::AddressOutOfRange:
       return std::string(kAddressOutOfRangeText);
     case HexLoadResult::OpenFailed:
-      return "cannot be opened: " + candidate.details.error.message();
     case HexLoadResult::ReadFailed:
-      return "cannot be read: " + candidate.details.error.message();
+      return SystemReason(candidate);
   }
   return std::nullopt;
 }
 
 std::string FileErrorText(const FirmwareCandidate& candidate) {
-  return "The file " + candidate.path.generic_string() + " " +
-         PassedOverReason(candidate, [](unsigned) { return std::string(); }).value_or("");
+  return "The file " + candidate.path.generic_string() + " " + SystemReason(candidate);
 }
 
 bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder) {
@@ -99,12 +103,8 @@ bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& fold
   smFileLoaded = false;
   bmFileLoaded = false;
   std::set<std::string> reported;
-  return RunPass(window, folder,
-                 {smImage, kControlModuleIdentifications, OpenFailure::EndsCommand,
-                  kSmFileFoundMessage, smFileLoaded},
-                 reported) &&
-         RunPass(window, folder,
-                 {bmImage, kOperatingModuleIdentifications, OpenFailure::PassesOver,
-                  kBmFileFoundMessage, bmFileLoaded},
-                 reported);
+  for (const FirmwareModule& module : FirmwareModules()) {
+    if (!RunPass(window, folder, module, reported)) return false;
+  }
+  return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -21,6 +22,23 @@ inline constexpr unsigned kSmFileFoundMessage = 160;
 
 // The out-of-range outcome has no numbered message of its own.
 inline constexpr std::string_view kAddressOutOfRangeText = "Address out of range in hex-File!";
+
+// One module's pass of the Update command: the image it fills, what it
+// accepts, what an unopenable file does to it, its line when a file is found,
+// and its loaded flag.
+struct FirmwareModule {
+  const char* name;        // "control module"
+  const char* shortName;   // "SM"
+  HexImage& image;
+  std::span<const std::string_view> identifications;
+  OpenFailure openFailure;
+  unsigned foundMessage;
+  bool& loaded;
+};
+
+// The control-module and the operating-module pass, in the order the command
+// runs them.
+const std::array<FirmwareModule, 2>& FirmwareModules();
 
 // Why a pass passed over `candidate`, in words for the technician; nullopt when
 // nothing was wrong with it (accepted, or the other module's file). `text`
