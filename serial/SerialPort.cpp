@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "SerialPortBackend.h"
 
@@ -10,6 +11,8 @@
 #endif
 
 SerialPort::SerialPort() : backend_(MakeSerialPortBackend()) {}
+
+SerialPort::SerialPort(std::unique_ptr<SerialPortBackend> backend) : backend_(std::move(backend)) {}
 
 #if !defined(_WIN32)
 SerialPort::SerialPort(SystemCalls& calls) : backend_(std::make_unique<SerialPortPosix>(calls)) {}

@@ -34,6 +34,8 @@ class SerialPort {
   static constexpr int kReadBlockSize = 256;
 
   SerialPort();
+  // Runs on the given backend instead of the platform's (tests).
+  explicit SerialPort(std::unique_ptr<SerialPortBackend> backend);
 #if !defined(_WIN32)
   // Runs on the given system calls instead of the real ones (tests).
   explicit SerialPort(SystemCalls& calls);
