@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 enum class MessageBoxIcon { Error, Information };
 
@@ -26,3 +27,9 @@ class WindowRequests {
   // Shows a modal box and returns once the technician has closed it.
   virtual void ShowMessageBox(const std::string& text, MessageBoxIcon icon) = 0;
 };
+
+// Appends a line to the message list and repaints the list at once, so the
+// technician sees every step as it happens.
+void AppendAndShow(WindowRequests& window, std::string_view text);
+// The same for a numbered message, in the language selected at this moment.
+void AppendMessageAndShow(WindowRequests& window, unsigned number);

@@ -1,39 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <map>
-
-#include "BuiltInMessageTable.h"
 #include "ControlId.h"
 #include "FirmwareFileSelection.h"
 #include "FirmwareImages.h"
 #include "HexFiles.h"
+#include "RecordingWindow.h"
 
 namespace {
-
-// Serves the window requests the way the window shows them.
-class RecordingWindow : public WindowRequests {
- public:
-  void AppendLine(const std::string& text) override { lines.push_back(text); }
-  void ClearLines() override { lines.clear(); }
-  void RepaintLines() override {}
-  void SetProgressRange(int, int) override {}
-  void SetProgressPosition(int) override {}
-  void EnableControl(int controlId, bool enabled) override { enabledControls[controlId] = enabled; }
-  std::string SelectedPortName() override { return {}; }
-  bool IsLumoChecked() override { return false; }
-  std::string LoadLocalizedText(unsigned number) override {
-    return std::string(BuiltInMessageText(number));
-  }
-  void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
-    boxes.push_back(text);
-    EXPECT_EQ(icon, MessageBoxIcon::Error);
-  }
-
-  std::vector<std::string> lines;
-  std::vector<std::string> boxes;
-  std::map<int, bool> enabledControls;
-};
 
 std::string File(std::uint8_t marker, const std::string& identification) {
   return HexRecord(0, 0x0000, {marker, 0x00}) + "\n" + identification + "\n";

@@ -1,0 +1,3 @@
+#include "CancelRequest.h"
+
+CancelRequest theCancelRequest;

@@ -1,0 +1,128 @@
+#include "ControlModuleProgramming.h"
+
+#include <array>
+#include <cstring>
+
+#include "BootLoaderBlocks.h"
+#include "ControlId.h"
+#include "FirmwareImages.h"
+#include "OperatingModuleProgramming.h"
+#include "ProgrammingMessages.h"
+#include "ReadySignWait.h"
+
+namespace {
+
+using namespace ControlModuleBootLoader;
+namespace Message = ProgrammingMessage;
+
+// Which controls a failure end gives back. Before the block transfer only a
+// restart of the program helps, so the Update button stays disabled; after a
+// failure during it, a new attempt may start at once.
+enum class UpdateButton { StaysDisabled, Enabled };
+
+RunOutcome FailureEnd(WindowRequests& window, unsigned message, UpdateButton update) {
+  if (message != 0) AppendMessageAndShow(window, message);
+  if (update == UpdateButton::Enabled) window.EnableControl(ControlId::kUpdateButton, true);
+  window.EnableControl(ControlId::kCancel, true);
+  return RunOutcome::Failed;
+}
+
+RunOutcome CanceledBeforeStart(WindowRequests& window) {
+  window.EnableControl(ControlId::kCancel, false);
+  AppendMessageAndShow(window, Message::kCanceledBeforeStart);
+  window.EnableControl(ControlId::kCancel, true);
+  return RunOutcome::Cancelled;
+}
+
+// The number of blocks the identified module takes; 0 for an unknown module.
+int BlockCountOf(const std::array<char, kIdentificationLength + 1>& received) {
+  // The buffer was zeroed, so a short answer ends the text early and never
+  // matches.
+  const std::string_view text(received.data());
+  if (text == kLargeModule) return kLargeModuleBlocks;
+  if (text == kSmallModule) return kSmallModuleBlocks;
+  return 0;
+}
+
+// The end of the block transfer's failures.
+RunOutcome BlockFailure(WindowRequests& window, BlockTransferResult result) {
+  switch (result) {
+    case BlockTransferResult::NumberNotWritten:
+      return FailureEnd(window, Message::kTransmissionError, UpdateButton::StaysDisabled);
+    case BlockTransferResult::DataNotWritten:
+      return FailureEnd(window, Message::kTransmissionError, UpdateButton::Enabled);
+    case BlockTransferResult::NoAnswer:
+      return FailureEnd(window, Message::kNoAnswer, UpdateButton::Enabled);
+    case BlockTransferResult::Rejected:
+      return FailureEnd(window, Message::kWrongDataOrChecksum, UpdateButton::Enabled);
+    case BlockTransferResult::UnexpectedAnswer:
+    case BlockTransferResult::Accepted:
+    case BlockTransferResult::SentBlank:
+      break;
+  }
+  // An answer that is neither '!' nor '@' ends the run without a line.
+  return FailureEnd(window, 0, UpdateButton::Enabled);
+}
+
+}  // namespace
+
+RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port) {
+  WindowRequests& window = run.window;
+  if (!port.Open(window.SelectedPortName(), kOvenBaudRate)) {
+    return FailureEnd(window, Message::kCantOpenPort, UpdateButton::StaysDisabled);
+  }
+  port.PurgeRx();
+  port.PurgeTx();
+  AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
+  window.SetProgressRange(0, kProgressMaximum);
+  window.SetProgressPosition(0);
+
+  if (WaitForReadySign(run, port, kReadySign) == ReadySignResult::Cancelled) {
+    return CanceledBeforeStart(window);
+  }
+  if (!port.Write(&kReadyAnswer, 1)) {
+    return FailureEnd(window, Message::kCantWrite, UpdateButton::StaysDisabled);
+  }
+
+  std::array<char, kIdentificationLength + 1> identification{};
+  if (port.ReadBytes(reinterpret_cast<std::uint8_t*>(identification.data()), kIdentificationLength) == 0) {
+    return FailureEnd(window, Message::kTimeOut, UpdateButton::StaysDisabled);
+  }
+  const int blockCount = BlockCountOf(identification);
+  if (blockCount == 0) return FailureEnd(window, Message::kBadVerifyString, UpdateButton::StaysDisabled);
+
+  std::uint8_t startSign = 0;
+  if (!port.ReadByte(startSign)) {
+    return FailureEnd(window, Message::kNoStartSign, UpdateButton::StaysDisabled);
+  }
+  if (startSign != kStartSign) {
+    return FailureEnd(window, Message::kWrongStartSign, UpdateButton::StaysDisabled);
+  }
+
+  AppendAndShow(window, FixedLine::kStartCharacterFound);
+  AppendMessageAndShow(window, Message::kSmUploadInProgress);
+  // The close lock: from here on the module must not be left half programmed.
+  window.EnableControl(ControlId::kCancel, false);
+  AppendMessageAndShow(window, Message::kProgrammingStarted);
+  AppendMessageAndShow(window, Message::kDontTouch);
+
+  for (int n = 0; n < blockCount; ++n) {
+    window.SetProgressPosition(n);
+    const BlockTransferResult result = SendImageBlock(port, smImage, static_cast<std::uint16_t>(n));
+    if (result != BlockTransferResult::Accepted && result != BlockTransferResult::SentBlank) {
+      return BlockFailure(window, result);
+    }
+    run.pauses.Pause(std::chrono::milliseconds(0));
+  }
+  if (!SendEndMarkers(port)) {
+    return FailureEnd(window, Message::kTransmissionError, UpdateButton::Enabled);
+  }
+
+  window.ClearLines();
+  AppendMessageAndShow(window, Message::kSmSuccessful);
+  window.SetProgressPosition(0);
+  AppendAndShow(window, FixedLine::kResetPellandrix1);
+  AppendAndShow(window, FixedLine::kResetPellandrix2);
+  port.Close();
+  return ProgramBM(run);
+}

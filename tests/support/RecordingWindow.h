@@ -1,0 +1,57 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "BuiltInMessageTable.h"
+#include "WindowRequests.h"
+
+// Serves the window requests the way the window shows them, with the English
+// texts of the built-in table. Requests may come from a worker thread.
+class RecordingWindow : public WindowRequests {
+ public:
+  void AppendLine(const std::string& text) override {
+    const std::lock_guard lock(mutex);
+    lines.push_back(text);
+  }
+  void ClearLines() override {
+    const std::lock_guard lock(mutex);
+    lines.clear();
+  }
+  void RepaintLines() override {}
+  void SetProgressRange(int minimum, int maximum) override {
+    const std::lock_guard lock(mutex);
+    progressRange = {minimum, maximum};
+  }
+  void SetProgressPosition(int position) override {
+    const std::lock_guard lock(mutex);
+    progress.push_back(position);
+  }
+  void EnableControl(int controlId, bool enabled) override {
+    const std::lock_guard lock(mutex);
+    enabledControls[controlId] = enabled;
+    controlChanges.push_back({controlId, enabled});
+  }
+  std::string SelectedPortName() override { return portName; }
+  bool IsLumoChecked() override { return false; }
+  std::string LoadLocalizedText(unsigned number) override {
+    return std::string(BuiltInMessageText(number));
+  }
+  void ShowMessageBox(const std::string& text, MessageBoxIcon) override {
+    const std::lock_guard lock(mutex);
+    boxes.push_back(text);
+  }
+
+  std::mutex mutex;
+  std::string portName = "COM1";
+  std::vector<std::string> lines;
+  std::vector<std::string> boxes;
+  std::pair<int, int> progressRange{0, 0};
+  std::vector<int> progress;
+  std::map<int, bool> enabledControls;
+  std::vector<std::pair<int, bool>> controlChanges;
+};
