@@ -22,9 +22,11 @@
 
 #include "AboutBox.h"
 #include "BitmapButton.h"
+#include "CancelRequest.h"
 #include "ControlId.h"
 #include "DialogUnits.h"
 #include "MainWindowTemplate.h"
+#include "ProgrammingWorker.h"
 #include "TextCatalogue.h"
 #include "UpdateCommand.h"
 
@@ -186,8 +188,12 @@ void MainWindow::CreateTemplateControls() {
 
   connect(qobject_cast<QPushButton*>(Control(ControlId::kUpdateTwin)), &QPushButton::clicked, this,
           &MainWindow::OnUpdate);
-  // The hidden "Programmiere SM" button starts the worker directly; the
-  // worker arrives with its own change, and until then the button is inert.
+  // The hidden "Programmiere SM" button starts the worker directly.
+  connect(qobject_cast<QPushButton*>(Control(ControlId::kProgramSmButton)), &QPushButton::clicked,
+          this, [this] {
+            SaveControlValues();
+            StartProgrammingWorker(*this);
+          });
 }
 
 void MainWindow::CreateBitmapButtons() {
@@ -302,7 +308,9 @@ void MainWindow::OnLanguageChanged() {
 
 void MainWindow::reject() {
   if (!cancelControl_->isEnabled()) {
-    // The close lock: a device is being programmed.
+    // The close lock: a device is being programmed. Only while a dialogue
+    // waits for a module's ready sign may the technician call the run off.
+    if (theCancelRequest.Raise()) return;
     ++beepCount_;
     QApplication::beep();
     return;
@@ -328,7 +336,11 @@ int MainWindow::LanguageIndex() {
 }
 
 void MainWindow::AppendLine(const std::string& text) {
-  OnWindowThread([this, &text] { messageList_->addItem(QString::fromStdString(text)); });
+  OnWindowThread([this, &text] {
+    messageList_->addItem(QString::fromStdString(text));
+    // A failure is always the newest line: keep it in view.
+    messageList_->scrollToBottom();
+  });
 }
 
 void MainWindow::ClearLines() {
