@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,7 +23,16 @@ PseudoTerminal::PseudoTerminal() {
   ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
 }
 
-PseudoTerminal::~PseudoTerminal() {
+PseudoTerminal::~PseudoTerminal() { Close(); }
+
+int PseudoTerminal::UnreadOnSlave() const {
+  int count = 0;
+  if (slave_ < 0 || ::ioctl(slave_, TIOCINQ, &count) != 0) return 0;
+  return count;
+}
+
+void PseudoTerminal::Close() {
   if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);
+  slave_ = master_ = -1;
 }

@@ -15,6 +15,13 @@ class PseudoTerminal {
   int MasterDescriptor() const { return master_; }
   const std::string& SlavePath() const { return slavePath_; }
 
+  // Bytes that arrived on the slave and were not read yet.
+  int UnreadOnSlave() const;
+
+  // Closes both ends, as an oven that is switched off: the program on the
+  // slave sees the line hang up.
+  void Close();
+
  private:
   int master_ = -1;
   // Held open so that the line does not hang up between two opens of the port.

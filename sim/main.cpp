@@ -1,85 +1,63 @@
-// ovensim: plays a Pellandrix oven on a pseudo-terminal.
-//
-// This first version provides the line only: it prints the port's path, makes
-// the optional link, and takes whatever is sent until it is stopped. The boot
-// loaders and the language receiver are added with the programming dialogues.
+// ovensim: plays a Pellandrix oven on a pseudo-terminal, so that the programs
+// can be run and tested without an oven and without a real serial port.
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "Oven.h"
 #include "PseudoTerminal.h"
-
-namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) { stopRequested = 1; }
-
-int Usage(std::FILE* out, int exitCode) {
-  std::fputs(
-      "Usage: ovensim [--link PATH]\n"
-      "Plays a Pellandrix oven on a pseudo-terminal and prints the port's path.\n"
-      "  --link PATH  also make PATH a symbolic link to the port\n"
-      "  --help       show this text\n"
-      "Stops on SIGINT or SIGTERM.\n",
-      out);
-  return exitCode;
-}
-
-}  // namespace
+#include "SerialLine.h"
+#include "SimulatorLog.h"
+#include "SimulatorOptions.h"
+#include "StopRequest.h"
 
 int main(int argc, char** argv) {
-  std::string linkPath;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--help") return Usage(stdout, 0);
-    if (argument == "--link" && i + 1 < argc) {
-      linkPath = argv[++i];
-    } else {
-      std::fprintf(stderr, "ovensim: unknown argument '%s'\n", argv[i]);
-      return Usage(stderr, 2);
-    }
+  std::string problem;
+  const auto options = SimulatorOptions::Parse(argc, argv, problem);
+  if (!options) {
+    std::fprintf(stderr, "ovensim: %s\n%s", problem.c_str(), SimulatorOptions::UsageText());
+    return 2;
+  }
+  if (options->helpRequested) {
+    std::fputs(SimulatorOptions::UsageText(), stdout);
+    return 0;
+  }
+  std::error_code error;
+  if (!options->saveFolder.empty() && !std::filesystem::is_directory(options->saveFolder, error)) {
+    std::fprintf(stderr, "ovensim: %s is no folder\n", options->saveFolder.c_str());
+    return 2;
   }
 
-  PseudoTerminal line;
-  if (!line.IsOpen()) {
+  StopRequest stop;
+  PseudoTerminal terminal;
+  if (!terminal.IsOpen()) {
     std::fprintf(stderr, "ovensim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
     return 1;
   }
+  const std::string& linkPath = options->linkPath;
   if (!linkPath.empty()) {
     ::unlink(linkPath.c_str());
-    if (::symlink(line.SlavePath().c_str(), linkPath.c_str()) != 0) {
+    if (::symlink(terminal.SlavePath().c_str(), linkPath.c_str()) != 0) {
       std::fprintf(stderr, "ovensim: cannot link %s: %s\n", linkPath.c_str(), std::strerror(errno));
       return 1;
     }
   }
 
-  struct sigaction action {};
-  action.sa_handler = RequestStop;
-  ::sigaction(SIGINT, &action, nullptr);
-  ::sigaction(SIGTERM, &action, nullptr);
-
-  std::printf("%s\n", line.SlavePath().c_str());
+  std::printf("%s\n", terminal.SlavePath().c_str());
   std::fflush(stdout);
 
-  unsigned char buffer[512];
-  while (!stopRequested) {
-    pollfd waitFor{line.MasterDescriptor(), POLLIN, 0};
-    const int ready = ::poll(&waitFor, 1, 500);
-    if (ready > 0 && (waitFor.revents & POLLIN)) {
-      if (::read(line.MasterDescriptor(), buffer, sizeof buffer) < 0 && errno != EAGAIN && errno != EINTR &&
-          errno != EIO) {
-        break;
-      }
-    }
-  }
+  SimulatorLog log;
+  SerialLine line(terminal, stop, log, options->pace);
+  const int status = Oven(line, log, *options).Run();
+  // Closing the master would throw away what the PC has not read yet.
+  line.AwaitDelivery(std::chrono::seconds(3));
 
   if (!linkPath.empty()) ::unlink(linkPath.c_str());
-  return 0;
+  return status;
 }

@@ -1,0 +1,221 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "HexFiles.h"
+
+extern char** environ;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr std::size_t kBlock = 256;
+
+// ovensim as a child process, killed and reaped with the object whatever the
+// test's assertions did.
+class Simulator {
+ public:
+  explicit Simulator(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), OVENSIM_PATH);
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (::posix_spawn(&pid_, OVENSIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    output_ = out[0];
+    char c;
+    while (ReadOutput(c, 5000) && c != '\n') portPath_ += c;
+  }
+  ~Simulator() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    ::close(output_);
+  }
+
+  const std::string& PortPath() const { return portPath_; }
+
+  // The exit status once it has ended by itself, -1 when it does not within 10 s.
+  int ExitStatus() {
+    char c;
+    while (ReadOutput(c, 10000)) {
+    }
+    // Its output closes as it ends.
+    int status = 0;
+    if (!outputEnded_ || ::waitpid(pid_, &status, 0) != pid_) return -1;
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  bool ReadOutput(char& c, int timeoutMs) {
+    pollfd ready{output_, POLLIN, 0};
+    if (::poll(&ready, 1, timeoutMs) <= 0) return false;
+    if (::read(output_, &c, 1) == 1) return true;
+    outputEnded_ = true;
+    return false;
+  }
+
+  pid_t pid_ = -1;
+  int output_ = -1;
+  bool outputEnded_ = false;
+  std::string portPath_;
+};
+
+// The PC's end of the line, set up as the program sets up its port.
+class Port {
+ public:
+  explicit Port(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+    termios settings{};
+    if (fd_ < 0 || ::tcgetattr(fd_, &settings) != 0) return;
+    ::cfmakeraw(&settings);
+    ::cfsetspeed(&settings, B57600);
+    ::tcsetattr(fd_, TCSANOW, &settings);
+  }
+  ~Port() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Like the program's writes, purges the input right after: an answer that
+  // came too soon is lost.
+  void Write(const Bytes& bytes) {
+    EXPECT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::tcflush(fd_, TCIFLUSH);
+  }
+  // The next byte within the program's 3 s, -1 when none came.
+  int ReadByte() {
+    pollfd ready{fd_, POLLIN, 0};
+    std::uint8_t byte;
+    if (::poll(&ready, 1, 3000) <= 0 || ::read(fd_, &byte, 1) != 1) return -1;
+    return byte;
+  }
+
+  // The update request and the wait for the ready sign; gives the 6 bytes
+  // after '<': the identification and the start sign.
+  std::string Greet() {
+    Write({0x02, 0x01, 0xAC, 0x00, 0xAD, 0x00});
+    int byte;
+    while ((byte = ReadByte()) >= 0 && byte != '>') {
+    }
+    Write({'<'});
+    std::string reply;
+    while (reply.size() < 6 && (byte = ReadByte()) >= 0) reply += static_cast<char>(byte);
+    return reply;
+  }
+
+  // Sends the image as the program does and gives the answers to the blocks
+  // with data ('-' for none); stops at the first answer other than '!'.
+  std::string SendBlocks(const Bytes& image, std::size_t wrongSumBlock = SIZE_MAX) {
+    std::string answers;
+    for (std::size_t number = 0; number < image.size() / kBlock; ++number) {
+      Write({static_cast<std::uint8_t>(number >> 8), static_cast<std::uint8_t>(number)});
+      const Bytes block(image.begin() + static_cast<std::ptrdiff_t>(number * kBlock),
+                        image.begin() + static_cast<std::ptrdiff_t>((number + 1) * kBlock));
+      if (std::all_of(block.begin(), block.end(), [](std::uint8_t b) { return b == 0xFF; })) continue;
+      const auto sum = static_cast<std::uint8_t>(std::accumulate(block.begin(), block.end(), 0u));
+      Write(block);
+      Write({static_cast<std::uint8_t>(number == wrongSumBlock ? sum + 1 : sum)});
+      const int answer = ReadByte();
+      answers += answer < 0 ? '-' : static_cast<char>(answer);
+      if (answer != '!') return answers;
+    }
+    for (int i = 0; i < 101; ++i) Write({0xFF, 0xFF});
+    return answers;
+  }
+
+ private:
+  int fd_;
+};
+
+// Blocks with data where `first` names them (each starting with the given
+// bytes), all else blank.
+Bytes Image(std::size_t blocks, const std::vector<std::pair<std::size_t, Bytes>>& first) {
+  Bytes image(blocks * kBlock, 0xFF);
+  for (const auto& [number, start] : first) {
+    for (std::size_t i = 0; i < kBlock; ++i) image[number * kBlock + i] = static_cast<std::uint8_t>(i * 7 + number);
+    std::copy(start.begin(), start.end(), image.begin() + static_cast<std::ptrdiff_t>(number * kBlock));
+  }
+  return image;
+}
+
+Bytes ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Blank blocks before data (1, 5 and the long run before 507) and data that
+// starts like the next block's number (2) or like the end markers (507, all
+// 0xFF but its last byte): the simulator must tell them apart by the PC's
+// pause for the answer.
+TEST(OvenSimulator, SavesAMixedImageWhole) {
+  TemporaryFolder folder;
+  Simulator simulator({"--save", folder.Path().string(), "--once"});
+  Port port(simulator.PortPath());
+  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
+
+  const Bytes image = Image(508, {{0, {}}, {2, {0x00, 0x03}}, {6, {0x00, 0x07}}, {507, Bytes(255, 0xFF)}});
+  EXPECT_EQ(port.Greet(), "DpcT4!");
+  EXPECT_EQ(port.SendBlocks(image), "!!!!");
+  EXPECT_EQ(simulator.ExitStatus(), 0);
+  EXPECT_EQ(ReadFile(folder / "sm-image.bin"), image);
+}
+
+// SDZT1 has 248 blocks; a blank run to the end finishes with the end markers.
+TEST(OvenSimulator, SdzModuleTakesItsOwnBlockCountThroughNoise) {
+  TemporaryFolder folder;
+  Simulator simulator({"--identification", "SDZT1", "--noise", "--save", folder.Path().string(), "--once"});
+  Port port(simulator.PortPath());
+  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
+
+  const Bytes image = Image(248, {{3, {0x00, 0x04}}});
+  EXPECT_EQ(port.Greet(), "SDZT1!");
+  EXPECT_EQ(port.SendBlocks(image), "!");
+  EXPECT_EQ(simulator.ExitStatus(), 0);
+  EXPECT_EQ(ReadFile(folder / "sm-image.bin"), image);
+}
+
+TEST(OvenSimulator, WrongSumIsRefusedAndCountsAsTheProgramsFault) {
+  TemporaryFolder folder;
+  Simulator simulator({"--save", folder.Path().string(), "--once"});
+  Port port(simulator.PortPath());
+  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
+
+  EXPECT_EQ(port.Greet(), "DpcT4!");
+  EXPECT_EQ(port.SendBlocks(Image(508, {{0, {}}, {4, {}}}), 4), "!@");
+  EXPECT_EQ(simulator.ExitStatus(), 1);
+  EXPECT_FALSE(std::filesystem::exists(folder / "sm-image.bin"));
+}
+
+// The fault passes a blank block K on to the next block with data, and the
+// oven then waits for a new update request.
+TEST(OvenSimulator, RejectFaultHitsTheFirstDataBlockFromKAndTheOvenStartsAgain) {
+  Simulator simulator({"--reject-block", "2"});
+  Port port(simulator.PortPath());
+  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
+
+  EXPECT_EQ(port.Greet(), "DpcT4!");
+  EXPECT_EQ(port.SendBlocks(Image(508, {{0, {}}, {3, {}}})), "!@");
+  EXPECT_EQ(port.Greet(), "DpcT4!");
+}
+
+}  // namespace
