@@ -4,10 +4,12 @@
 
 inline constexpr const char* kProgramName = "tessaramond-cli";
 
-// Exit codes: accepted / passed over or failed / wrong use.
+// Exit codes: accepted or succeeded / passed over or failed / wrong use /
+// cancelled by the technician.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitCancelled = 3;
 
 void PrintHelp();
 void PrintVersion();

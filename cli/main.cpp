@@ -4,6 +4,7 @@
 
 #include "CheckCommand.h"
 #include "ImageCommand.h"
+#include "UpdateCommandLine.h"
 #include "Usage.h"
 
 int main(int argc, char** argv) {
@@ -20,5 +21,6 @@ int main(int argc, char** argv) {
   }
   if (command == "image") return RunImageCommand(args);
   if (command == "check") return RunCheckCommand(args);
+  if (command == "update") return RunUpdateCommandLine(args);
   return UsageError("unknown command '" + command + "'");
 }

@@ -1,0 +1,126 @@
+#include "ConsoleWindow.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+#include "BuiltInMessageTable.h"
+#include "ControlId.h"
+
+#if defined(TESSARAMOND_HAS_CATALOGUES)
+#include <QString>
+
+#include "TextCatalogue.h"
+#endif
+
+namespace {
+
+constexpr int kBarWidth = 40;
+
+#if defined(TESSARAMOND_HAS_CATALOGUES)
+// The catalogues of this program, found as the window finds its own.
+const QString& CatalogueFolder() {
+  static const QString folder = [] {
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return CatalogueDirectory(QString::fromStdString(executable.parent_path().string()));
+  }();
+  return folder;
+}
+#endif
+
+}  // namespace
+
+ConsoleWindow::ConsoleWindow(std::string portName, int languageIndex, bool showProgressBar)
+    : portName_(std::move(portName)), languageIndex_(languageIndex), showProgressBar_(showProgressBar) {}
+
+ConsoleWindow::~ConsoleWindow() { EndProgressBar(); }
+
+void ConsoleWindow::AppendLine(const std::string& text) {
+  const std::lock_guard lock(mutex_);
+  PrintLine(text);
+}
+
+void ConsoleWindow::ClearLines() {
+  const std::lock_guard lock(mutex_);
+  PrintLine("");
+}
+
+void ConsoleWindow::RepaintLines() {}
+
+void ConsoleWindow::SetProgressRange(int minimum, int maximum) {
+  const std::lock_guard lock(mutex_);
+  progressMinimum_ = minimum;
+  progressMaximum_ = maximum;
+  barActive_ = true;
+  DrawBar();
+}
+
+void ConsoleWindow::SetProgressPosition(int position) {
+  const std::lock_guard lock(mutex_);
+  progressPosition_ = position;
+  DrawBar();
+}
+
+void ConsoleWindow::EnableControl(int controlId, bool enabled) {
+  if (controlId == ControlId::kCancel) cancelEnabled_.store(enabled);
+}
+
+std::string ConsoleWindow::SelectedPortName() { return portName_; }
+
+bool ConsoleWindow::IsLumoChecked() { return false; }
+
+std::string ConsoleWindow::LoadLocalizedText(unsigned number) {
+#if defined(TESSARAMOND_HAS_CATALOGUES)
+  return LookupText(CatalogueFolder(), languageIndex_, number);
+#else
+  return std::string(BuiltInMessageText(number));
+#endif
+}
+
+void ConsoleWindow::ShowMessageBox(const std::string& text, MessageBoxIcon icon) {
+  const std::lock_guard lock(mutex_);
+  PrintLine((icon == MessageBoxIcon::Error ? "[error box] " : "[box] ") + text);
+}
+
+void ConsoleWindow::Note(const std::string& text) {
+  const std::lock_guard lock(mutex_);
+  EraseBar();
+  std::fprintf(stderr, "tessaramond-cli: %s\n", text.c_str());
+  std::fflush(stderr);
+  DrawBar();
+}
+
+void ConsoleWindow::EndProgressBar() {
+  const std::lock_guard lock(mutex_);
+  EraseBar();
+}
+
+void ConsoleWindow::PrintLine(const std::string& text) {
+  EraseBar();
+  std::fputs(text.c_str(), stdout);
+  std::fputc('\n', stdout);
+  // Each line shows as it happens, also through a pipe.
+  std::fflush(stdout);
+  DrawBar();
+}
+
+void ConsoleWindow::EraseBar() {
+  if (!barShown_) return;
+  std::fputs("\r\033[K", stderr);
+  std::fflush(stderr);
+  barShown_ = false;
+}
+
+void ConsoleWindow::DrawBar() {
+  if (!showProgressBar_ || !barActive_) return;
+  const int span = std::max(1, progressMaximum_ - progressMinimum_);
+  const int done = std::clamp(progressPosition_ - progressMinimum_, 0, span);
+  const int filled = done * kBarWidth / span;
+  std::fprintf(stderr, "\r[%s%s] %d/%d", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+               std::string(static_cast<std::size_t>(kBarWidth - filled), ' ').c_str(), progressPosition_,
+               progressMaximum_);
+  std::fflush(stderr);
+  barShown_ = true;
+}

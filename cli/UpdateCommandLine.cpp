@@ -1,0 +1,154 @@
+#include "UpdateCommandLine.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "CancelRequest.h"
+#include "ConsoleWindow.h"
+#include "FirmwareFileSelection.h"
+#include "InterruptWatch.h"
+#include "PortProbe.h"
+#include "ProgrammingWorker.h"
+#include "Usage.h"
+
+namespace {
+
+// In the order of the window's language selector.
+constexpr std::array<std::string_view, 3> kLanguages{"english", "deutsch", "francais"};
+
+struct UpdateArguments {
+  std::string port;
+  int languageIndex = 0;
+};
+
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& parsed) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::string option = arg;
+    std::optional<std::string> value;
+    if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string::npos) {
+      option = arg.substr(0, equals);
+      value = arg.substr(equals + 1);
+    }
+    if (option == "--help") {
+      PrintHelp();
+      return kExitOk;
+    }
+    if (option != "--port" && option != "--language") {
+      return UsageError(arg.starts_with("-") ? "unknown option '" + arg + "'"
+                                             : "update takes no argument '" + arg + "'");
+    }
+    if (!value) {
+      if (i + 1 == args.size()) return UsageError("option '" + option + "' requires an argument");
+      value = args[++i];
+    }
+    if (option == "--port") {
+      if (value->empty()) return UsageError("option '--port' requires a device");
+      parsed.port = *value;
+      continue;
+    }
+    const auto language = std::find(kLanguages.begin(), kLanguages.end(), *value);
+    if (language == kLanguages.end()) {
+      return UsageError("unknown language '" + *value + "' (english, deutsch or francais)");
+    }
+    parsed.languageIndex = static_cast<int>(language - kLanguages.begin());
+  }
+  return std::nullopt;
+}
+
+// The first entry of the port list that opens; the command line never looks
+// for ports of its own accord.
+std::optional<int> ChoosePort(UpdateArguments& parsed) {
+  if (!parsed.port.empty()) return std::nullopt;
+  const char* list = std::getenv(kPortListVariable);
+  if (list == nullptr || *list == '\0') {
+    return UsageError(std::string("no port given: use --port DEVICE or name ports in ") + kPortListVariable);
+  }
+  for (const std::string& candidate : CandidatePorts()) {
+    SerialPort port;
+    if (port.Open(candidate, kOvenBaudRate)) {
+      parsed.port = candidate;
+      return std::nullopt;
+    }
+  }
+  return Failure(std::string("none of the ports in ") + kPortListVariable + " can be opened");
+}
+
+int ExitCodeOf(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Succeeded:
+      return kExitOk;
+    case RunOutcome::Cancelled:
+      return kExitCancelled;
+    case RunOutcome::Failed:
+      break;
+  }
+  return kExitFailure;
+}
+
+}  // namespace
+
+int RunUpdateCommandLine(const std::vector<std::string>& args) {
+  UpdateArguments parsed;
+  if (const auto exit = Parse(args, parsed)) return *exit;
+  if (const auto exit = ChoosePort(parsed)) return *exit;
+
+  ConsoleWindow console(parsed.port, parsed.languageIndex, StandardErrorIsTerminal());
+  // Ctrl-C follows the window's close keys: it calls a run off while a module's
+  // ready sign is awaited, is refused while the oven is being programmed, and
+  // otherwise ends the program.
+  WatchInterrupts([&console] {
+    if (theCancelRequest.Raise()) {
+      console.Note("cancel requested: the run ends after the current read");
+    } else if (console.IsCloseLockOn()) {
+      console.Note("programming is in progress and must not be interrupted");
+    } else {
+      console.EndProgressBar();
+      console.Note("cancelled");
+      std::fflush(nullptr);
+      std::_Exit(kExitCancelled);
+    }
+  });
+
+  RunOutcome outcome = RunOutcome::Failed;
+  if (LoadFirmwareFiles(console, kFirmwareFolder)) {
+    ThreadPauses pauses;
+    const ProgrammingContext run{console, [] { return std::make_unique<SerialPort>(); }, pauses,
+                                 theCancelRequest};
+    std::thread worker;
+    StartProgrammingWorker(
+        run, [&outcome](RunOutcome ended) { outcome = ended; },
+        [&worker](std::function<void()> body) {
+          try {
+            worker = std::thread(std::move(body));
+            return true;
+          } catch (const std::system_error&) {
+            return false;
+          }
+        });
+    if (worker.joinable()) worker.join();
+  }
+  StopWatchingInterrupts();
+  console.EndProgressBar();
+  return ExitCodeOf(outcome);
+}

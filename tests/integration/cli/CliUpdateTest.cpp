@@ -1,0 +1,158 @@
+// tessaramond-cli update against the oven simulator on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "ChildProcess.h"
+#include "HexFiles.h"
+
+namespace {
+
+using std::chrono::seconds;
+
+constexpr std::size_t kDpcT4Bytes = 508 * 256;
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class CliUpdateTest : public ::testing::Test {
+ protected:
+  // A control-module file of random data with a blank stretch, and data
+  // beyond what a "DpcT4" module takes.
+  void PutControlModuleFile(std::size_t dataBlocks = 512) {
+    image_.assign(0x20000, 0xFF);
+    std::mt19937 random(7);
+    for (std::size_t i = 0; i < dataBlocks * 256; ++i) image_[i] = static_cast<std::uint8_t>(random());
+    std::fill(image_.begin() + 100 * 256, image_.begin() + 110 * 256, 0xFF);
+    std::filesystem::create_directory(folder_ / "Hex");
+    WriteTextFile(folder_ / "Hex" / "sm.hex", ImageHexText(image_, "/SM"));
+  }
+
+  // Starts the simulator for one dialogue; false when it gave no port.
+  bool StartOven(std::vector<std::string> options) {
+    std::vector<std::string> command{OVENSIM_PATH, "--once", "--save", folder_.Path().string()};
+    command.insert(command.end(), options.begin(), options.end());
+    oven_.emplace(command, folder_.Path().string(), (folder_ / "ovensim.err").string());
+    const auto port = oven_->ReadLine();
+    if (port) port_ = *port;
+    return port.has_value();
+  }
+
+  ChildProcess& StartCli(std::vector<std::string> arguments) {
+    std::vector<std::string> command{CLI_PATH, "update", "--port", port_};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    cli_.emplace(command, folder_.Path().string(), (folder_ / "cli.err").string());
+    return *cli_;
+  }
+
+  TemporaryFolder folder_;
+  std::vector<std::uint8_t> image_;
+  std::optional<ChildProcess> oven_;
+  std::optional<ChildProcess> cli_;
+  std::string port_;
+};
+
+TEST_F(CliUpdateTest, AFullRunProgramsTheControlModuleWithBlocksUpTo507) {
+  PutControlModuleFile();
+  ASSERT_TRUE(StartOven({}));
+
+  ChildProcess& cli = StartCli({});
+  const auto lines = cli.ReadRest();
+  EXPECT_EQ(cli.Wait(), 0) << ReadAll(folder_ / "cli.err");
+
+  const std::vector<std::string> tail{"", "Update SM successful", "Please reset the Pellandrix by press ",
+                                      "the On/Off button for 4 seconds"};
+  ASSERT_GE(lines.size(), tail.size());
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()), tail);
+  EXPECT_EQ(oven_->Wait(), 0) << ReadAll(folder_ / "ovensim.err");
+  const std::string received = ReadAll(folder_ / "sm-image.bin");
+  ASSERT_EQ(received.size(), kDpcT4Bytes);
+  EXPECT_TRUE(std::equal(received.begin(), received.end(), image_.begin(),
+                         [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
+}
+
+struct FailureRow {
+  const char* name;
+  std::vector<std::string> ovenOptions;
+  std::vector<std::string> cliOptions;
+  std::vector<std::string> lastLines;  // any one of them
+};
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
+
+class CliUpdateFailureTest : public CliUpdateTest, public ::testing::WithParamInterface<FailureRow> {};
+
+TEST_P(CliUpdateFailureTest, EndsWithTheRowsLineAndExitCode1) {
+  PutControlModuleFile(16);
+  ASSERT_TRUE(StartOven(GetParam().ovenOptions));
+
+  ChildProcess& cli = StartCli(GetParam().cliOptions);
+  const auto lines = cli.ReadRest();
+  EXPECT_EQ(cli.Wait(), 1);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(std::find(GetParam().lastLines.begin(), GetParam().lastLines.end(), lines.back()),
+            GetParam().lastLines.end())
+      << lines.back();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SomeFailureRows, CliUpdateFailureTest,
+    ::testing::Values(
+        FailureRow{"WrongIdentification", {"--identification", "sdzt1"}, {}, {"ERROR: bad verify-string"}},
+        FailureRow{"WrongIdentificationInGerman",
+                   {"--identification", "DpcT"},
+                   {"--language", "deutsch"},
+                   {"FEHLER: ungültiger Prüf-String"}},
+        FailureRow{"RejectedBlock", {"--reject-block", "3"}, {}, {"ERROR: wrong data/checksum"}},
+        FailureRow{"HangUpDuringTheTransfer",
+                   {"--hang-up-block", "5"},
+                   {},
+                   {"ERROR in data-transmission", "ERROR: no answer from device"}}),
+    [](const ::testing::TestParamInfo<FailureRow>& row) { return std::string(row.param.name); });
+
+TEST_F(CliUpdateTest, CtrlCCallsOffTheWaitForTheReadySign) {
+  PutControlModuleFile(16);
+  ASSERT_TRUE(StartOven({"--no-ready"}));
+
+  ChildProcess& cli = StartCli({});
+  const auto waiting = cli.ReadUntil("Switch main-power on...");
+  ASSERT_FALSE(waiting.empty());
+  ASSERT_EQ(waiting.back(), "Switch main-power on...");
+  cli.Signal(SIGINT);
+  const auto rest = cli.ReadRest();
+  EXPECT_EQ(cli.Wait(), 3);
+  EXPECT_EQ(rest, (std::vector<std::string>{"Programming canceled before start"}));
+}
+
+TEST_F(CliUpdateTest, CtrlCDuringTheTransferIsRefused) {
+  // At the line's own pace, 40 full blocks take about two seconds.
+  PutControlModuleFile(40);
+  ASSERT_TRUE(StartOven({"--pace"}));
+
+  ChildProcess& cli = StartCli({});
+  ASSERT_EQ(cli.ReadUntil("Don't touch anything while programming ;-)").back(),
+            "Don't touch anything while programming ;-)");
+  cli.Signal(SIGINT);
+  const auto rest = cli.ReadRest();
+  EXPECT_EQ(cli.Wait(), 0);
+  EXPECT_EQ(rest.back(), "the On/Off button for 4 seconds");
+  EXPECT_NE(ReadAll(folder_ / "cli.err").find("must not be interrupted"), std::string::npos);
+}
+
+TEST_F(CliUpdateTest, NeverGuessesAPort) {
+  const std::string command = "cd '" + folder_.Path().string() + "' && env -u TESSARAMOND_PORTS '" CLI_PATH
+                              "' update 2>err.txt";
+  const int status = std::system(command.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_NE(ReadAll(folder_ / "err.txt").find("no port given"), std::string::npos);
+}
+
+}  // namespace
