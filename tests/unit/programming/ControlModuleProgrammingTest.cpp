@@ -139,6 +139,9 @@ struct FailureRow {
   bool updateEnabled;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
+
 class ControlModuleFailureTest : public ControlModuleRunTest,
                                  public ::testing::WithParamInterface<FailureRow> {};
 
