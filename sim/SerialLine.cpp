@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -21,6 +22,15 @@ constexpr long long kBaud = 57600;
 constexpr long long kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 // A real line cannot answer sooner; the PC's write purges its input after it.
 constexpr auto kShortestTurnaround = std::chrono::milliseconds(1);
+// The PC's serial write ends by purging its input. On a real line that purge
+// comes long before any answer; on a pty a PC thread that is held up between
+// its write and that purge throws our answer away. A purge after an answer
+// with nothing sent since then, and the PC still silent this long after it,
+// means the answer was lost: it goes out again. Should the PC have read it
+// after all and merely be slow with its next write, the copy lands before
+// that write's own closing purge and is thrown away there.
+constexpr auto kLostAnswerSilence = std::chrono::milliseconds(20);
+constexpr int kMostResends = 3;
 
 // Computed from the byte count each time, so that long runs do not drift.
 nanoseconds LineTime(std::size_t bytes) {
@@ -45,50 +55,97 @@ SerialLine::SerialLine(PseudoTerminal& terminal, const StopRequest& stop, Simula
   // A PC that does not read must not stop the oven.
   const int fd = terminal_.MasterDescriptor();
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  // Packet mode: every purge of the PC's input shows up here as a status byte.
+  int on = 1;
+  ::ioctl(fd, TIOCPKT, &on);
 }
 
 SerialLine::Wait SerialLine::AwaitBytes(SimulatorClock::time_point deadline) {
   for (;;) {
     if (stop_.Requested() || broken_) return Wait::Stopped;
-    const auto now = SimulatorClock::now();
+    if (ReadPending()) return Wait::Arrived;
+    if (broken_) return Wait::Stopped;
+    auto now = SimulatorClock::now();
+    if (now >= resendAt_) {
+      ResendAnswerIfLost();
+      continue;
+    }
+    const auto wakeAt = std::min(deadline, resendAt_);
+    if (now >= deadline) return Wait::TimedOut;
     timespec timeout{};
-    if (deadline > now) timeout = ToTimespec(deadline - now);
+    if (wakeAt > now) timeout = ToTimespec(wakeAt - now);
     pollfd waitFor{terminal_.MasterDescriptor(), POLLIN, 0};
     const int ready =
-        ::ppoll(&waitFor, 1, deadline == SimulatorClock::time_point::max() ? nullptr : &timeout, &stop_.WaitMask());
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready == 0) return Wait::TimedOut;
-    std::uint8_t buffer[4096];
-    const ssize_t count = ready > 0 ? ::read(terminal_.MasterDescriptor(), buffer, sizeof buffer) : -1;
-    if (count > 0) {
-      const auto arrival = SimulatorClock::now();
-      received_.insert(received_.end(), buffer, buffer + count);
-      lastArrival_ = arrival;
-      receiveLineFree_ = std::max(receiveLineFree_, arrival) + LineTime(static_cast<std::size_t>(count));
-      return Wait::Arrived;
+        ::ppoll(&waitFor, 1, wakeAt == SimulatorClock::time_point::max() ? nullptr : &timeout, &stop_.WaitMask());
+    if (ready < 0 && errno != EINTR) {
+      log_.Note("the line failed: %s", std::strerror(errno));
+      broken_ = true;
     }
-    if (count < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    // The slave is held open, so the master never sees a hang-up of its own.
-    log_.Note("the line failed: %s", count < 0 ? std::strerror(errno) : "end of input");
-    broken_ = true;
   }
+}
+
+bool SerialLine::ReadPending() {
+  bool dataCame = false;
+  for (;;) {
+    std::uint8_t packet[4097];
+    const ssize_t count = ::read(terminal_.MasterDescriptor(), packet, sizeof packet);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && errno == EAGAIN) return dataCame;
+    if (count <= 0) {
+      // The slave is held open, so the master never sees a hang-up of its own.
+      log_.Note("the line failed: %s", count < 0 ? std::strerror(errno) : "end of input");
+      broken_ = true;
+      return dataCame;
+    }
+    if (packet[0] != TIOCPKT_DATA) {
+      if ((packet[0] & TIOCPKT_FLUSHREAD) != 0 && !lastAnswer_.empty()) {
+        resendAt_ = SimulatorClock::now() + kLostAnswerSilence;
+      }
+      continue;
+    }
+    const auto data = static_cast<std::size_t>(count - 1);
+    if (data == 0) continue;
+    const auto arrival = SimulatorClock::now();
+    received_.insert(received_.end(), packet + 1, packet + 1 + data);
+    lastArrival_ = arrival;
+    receiveLineFree_ = std::max(receiveLineFree_, arrival) + LineTime(data);
+    // The PC has gone on: whatever it did with the last answer, it had it.
+    lastAnswer_.clear();
+    resendAt_ = SimulatorClock::time_point::max();
+    dataCame = true;
+  }
+}
+
+void SerialLine::ResendAnswerIfLost() {
+  resendAt_ = SimulatorClock::time_point::max();
+  if (lastAnswer_.empty() || terminal_.UnreadOnSlave() != 0) return;
+  if (answerResends_ >= kMostResends) return;
+  ++answerResends_;
+  log_.Note("the PC purged its input before reading the answer; sending it again");
+  WriteOut(lastAnswer_);
 }
 
 void SerialLine::Consume(std::size_t count) {
   received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-void SerialLine::Send(std::string_view bytes) { Transmit(bytes, SimulatorClock::now()); }
+void SerialLine::Send(std::string_view bytes) { Transmit(bytes, SimulatorClock::now(), false); }
 
 void SerialLine::Answer(std::string_view bytes) {
   auto earliest = lastArrival_ + kShortestTurnaround;
   if (paced_) earliest = std::max(earliest, receiveLineFree_);
-  Transmit(bytes, earliest);
+  lastAnswer_.clear();
+  Transmit(bytes, earliest, true);
+  lastAnswer_ = std::string(bytes);
+  answerResends_ = 0;
+  resendAt_ = SimulatorClock::time_point::max();
 }
 
-void SerialLine::Transmit(std::string_view bytes, SimulatorClock::time_point earliest) {
+void SerialLine::Transmit(std::string_view bytes, SimulatorClock::time_point earliest, bool answer) {
   if (!paced_) {
     SleepUntil(earliest);
+    // Purges the PC made before an answer do not concern it.
+    if (answer) ReadPending();
     WriteOut(bytes);
   } else {
     const auto start = std::max(earliest, transmitLineFree_);
@@ -96,6 +153,7 @@ void SerialLine::Transmit(std::string_view bytes, SimulatorClock::time_point ear
       // Each byte reaches the PC only once the line has carried it.
       transmitLineFree_ = start + LineTime(i + 1);
       SleepUntil(transmitLineFree_);
+      if (answer && i == 0) ReadPending();
       WriteOut(bytes.substr(i, 1));
     }
   }

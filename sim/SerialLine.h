@@ -38,7 +38,8 @@ class SerialLine {
   // Bytes the oven sends of its own accord, such as the ready sign.
   void Send(std::string_view bytes);
   // A reply to what came in: after the line has carried all of it in, and at
-  // least 1 ms after the last byte was read.
+  // least 1 ms after the last byte was read. Sent again if the PC throws it
+  // away (see ReadPending).
   void Answer(std::string_view bytes);
 
   // Waits at most `limit` for the PC to read what was sent.
@@ -48,7 +49,11 @@ class SerialLine {
   void HangUp();
 
  private:
-  void Transmit(std::string_view bytes, SimulatorClock::time_point earliest);
+  void Transmit(std::string_view bytes, SimulatorClock::time_point earliest, bool answer);
+  // Reads what the pty holds without waiting: data into Received(), and the
+  // PC's purges of its input. True when data came.
+  bool ReadPending();
+  void ResendAnswerIfLost();
   // What the PC has no room for is lost, as on a real line.
   void WriteOut(std::string_view bytes);
 
@@ -63,4 +68,9 @@ class SerialLine {
   // Paced only: when the last byte in each direction has passed the line.
   SimulatorClock::time_point receiveLineFree_{};
   SimulatorClock::time_point transmitLineFree_{};
+  // The last answer, while the PC has sent nothing since; and when to send it
+  // again if it was purged before the PC read it.
+  std::string lastAnswer_;
+  int answerResends_ = 0;
+  SimulatorClock::time_point resendAt_ = SimulatorClock::time_point::max();
 };
