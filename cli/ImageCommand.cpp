@@ -8,12 +8,11 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#else
-#include <unistd.h>
 #endif
 
 #include "FirmwareFileSelection.h"
 #include "OutcomeDescription.h"
+#include "Terminal.h"
 #include "Usage.h"
 
 namespace {
@@ -23,14 +22,6 @@ struct ImageArguments {
   std::optional<bool> controlModule;
   std::string output = "-";
 };
-
-bool StandardOutputIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stdout)) != 0;
-#else
-  return isatty(STDOUT_FILENO) != 0;
-#endif
-}
 
 std::optional<int> Parse(const std::vector<std::string>& args, ImageArguments& parsed) {
   std::vector<std::string> positional;
@@ -66,7 +57,7 @@ std::optional<int> Parse(const std::vector<std::string>& args, ImageArguments& p
   if (!parsed.controlModule) return UsageError("image: give --sm or --bm");
   if (parsed.output.empty()) return UsageError("image: empty output file name");
   // 128 KiB of binary would only garble the technician's terminal.
-  if (parsed.output == "-" && StandardOutputIsTerminal()) {
+  if (parsed.output == "-" && IsTerminal(stdout)) {
     return UsageError("image: standard output is a terminal; give -o OUT or redirect it");
   }
   parsed.file = positional[0];

@@ -9,18 +9,13 @@
 #include <system_error>
 #include <thread>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "CancelRequest.h"
 #include "ConsoleWindow.h"
 #include "FirmwareFileSelection.h"
 #include "InterruptWatch.h"
 #include "PortProbe.h"
 #include "ProgrammingWorker.h"
+#include "Terminal.h"
 #include "Usage.h"
 
 namespace {
@@ -32,14 +27,6 @@ struct UpdateArguments {
   std::string port;
   int languageIndex = 0;
 };
-
-bool StandardErrorIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
-}
 
 std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& parsed) {
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -113,7 +100,7 @@ int RunUpdateCommandLine(const std::vector<std::string>& args) {
   if (const auto exit = Parse(args, parsed)) return *exit;
   if (const auto exit = ChoosePort(parsed)) return *exit;
 
-  ConsoleWindow console(parsed.port, parsed.languageIndex, StandardErrorIsTerminal());
+  ConsoleWindow console(parsed.port, parsed.languageIndex, IsTerminal(stderr));
   // Ctrl-C follows the window's close keys: it calls a run off while a module's
   // ready sign is awaited, is refused while the oven is being programmed, and
   // otherwise ends the program.

@@ -73,12 +73,14 @@ RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port) {
   }
   port.PurgeRx();
   port.PurgeTx();
-  AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
-  window.SetProgressRange(0, kProgressMaximum);
-  window.SetProgressPosition(0);
-
-  if (WaitForReadySign(run, port, kReadySign) == ReadySignResult::Cancelled) {
-    return CanceledBeforeStart(window);
+  {
+    const CancelRequest::Wait wait(run.cancel);
+    AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
+    window.SetProgressRange(0, kProgressMaximum);
+    window.SetProgressPosition(0);
+    if (WaitForReadySign(run, port, kReadySign, wait) == ReadySignResult::Cancelled) {
+      return CanceledBeforeStart(window);
+    }
   }
   if (!port.Write(&kReadyAnswer, 1)) {
     return FailureEnd(window, Message::kCantWrite, UpdateButton::StaysDisabled);

@@ -10,9 +10,9 @@ constexpr std::chrono::milliseconds kReadTimeout(SerialPort::kReadTotalTimeoutMu
 
 }  // namespace
 
-ReadySignResult WaitForReadySign(const ProgrammingContext& run, SerialPort& port, std::uint8_t sign) {
+ReadySignResult WaitForReadySign(const ProgrammingContext& run, SerialPort& port, std::uint8_t sign,
+                                 const CancelRequest::Wait& /*marked*/) {
   using Clock = std::chrono::steady_clock;
-  const CancelRequest::Wait wait(run.cancel);
   for (;;) {
     const Clock::time_point start = Clock::now();
     std::uint8_t byte = 0;

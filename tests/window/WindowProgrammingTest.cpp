@@ -31,13 +31,6 @@ QStringList Lines(const MainWindow& window) {
 
 bool IsEnabled(const MainWindow& window, int id) { return window.Control(id)->isEnabled(); }
 
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 }  // namespace
 
 class WindowProgrammingTest : public QObject {
@@ -65,6 +58,17 @@ class WindowProgrammingTest : public QObject {
     MainWindowSettings settings;
     settings.catalogueDirectory = QStringLiteral(CATALOGUE_DIR);
     settings.updateCommand = RunUpdateCommand;
+    auto window = std::make_unique<MainWindow>(std::move(settings));
+    window->show();
+    return window;
+  }
+
+  // A shown window without ports whose Update does nothing.
+  static std::unique_ptr<MainWindow> IdleWindow() {
+    qputenv(kPortListVariable, "");
+    MainWindowSettings settings;
+    settings.catalogueDirectory = QStringLiteral(CATALOGUE_DIR);
+    settings.updateCommand = [](MainWindow&) {};
     auto window = std::make_unique<MainWindow>(std::move(settings));
     window->show();
     return window;
@@ -109,12 +113,8 @@ class WindowProgrammingTest : public QObject {
   }
 
   void closeKeysRaiseTheCancelRequestOnlyDuringAWaitForAReadySign() {
-    qputenv(kPortListVariable, "");
-    MainWindowSettings settings;
-    settings.catalogueDirectory = QStringLiteral(CATALOGUE_DIR);
-    settings.updateCommand = [](MainWindow&) {};
-    MainWindow window(std::move(settings));
-    window.show();
+    auto idle = IdleWindow();
+    MainWindow& window = *idle;
     window.EnableControl(ControlId::kCancel, false);
 
     window.reject();  // the close lock, and no wait: only a beep
@@ -129,12 +129,8 @@ class WindowProgrammingTest : public QObject {
   }
 
   void theNewestLineIsAlwaysInView() {
-    qputenv(kPortListVariable, "");
-    MainWindowSettings settings;
-    settings.catalogueDirectory = QStringLiteral(CATALOGUE_DIR);
-    settings.updateCommand = [](MainWindow&) {};
-    MainWindow window(std::move(settings));
-    window.show();
+    auto idle = IdleWindow();
+    MainWindow& window = *idle;
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (int i = 0; i < 30; ++i) window.AppendLine("line " + std::to_string(i));
     auto* list = qobject_cast<QListWidget*>(window.Control(ControlId::kMessageList));

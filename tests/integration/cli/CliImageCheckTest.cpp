@@ -16,13 +16,6 @@ struct Outcome {
   std::string err;
 };
 
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 class CliTest : public ::testing::Test {
  protected:
   // Runs a shell command in the scratch folder (the tests use no blanks in

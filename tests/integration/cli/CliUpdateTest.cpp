@@ -15,13 +15,6 @@ using std::chrono::seconds;
 
 constexpr std::size_t kDpcT4Bytes = 508 * 256;
 
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 class CliUpdateTest : public ::testing::Test {
  protected:
   // A control-module file of random data with a blank stretch, and data
