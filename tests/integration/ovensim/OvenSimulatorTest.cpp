@@ -1,9 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,70 +10,32 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "HexFiles.h"
-
-extern char** environ;
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t kBlock = 256;
 
-// ovensim as a child process, killed and reaped with the object whatever the
-// test's assertions did.
+// ovensim started in `folder` for the test, stopped with the object.
 class Simulator {
  public:
-  explicit Simulator(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), OVENSIM_PATH);
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    if (::posix_spawn(&pid_, OVENSIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    output_ = out[0];
-    char c;
-    while (ReadOutput(c, 5000) && c != '\n') portPath_ += c;
-  }
-  ~Simulator() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    ::close(output_);
-  }
+  Simulator(std::vector<std::string> arguments, const TemporaryFolder& folder)
+      : process_(WithProgram(std::move(arguments)), folder.Path().string(), (folder / "ovensim.err").string()),
+        portPath_(process_.ReadLine().value_or("")) {}
 
   const std::string& PortPath() const { return portPath_; }
-
   // The exit status once it has ended by itself, -1 when it does not within 10 s.
-  int ExitStatus() {
-    char c;
-    while (ReadOutput(c, 10000)) {
-    }
-    // Its output closes as it ends.
-    int status = 0;
-    if (!outputEnded_ || ::waitpid(pid_, &status, 0) != pid_) return -1;
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  int ExitStatus() { return process_.Wait(std::chrono::seconds(10)); }
 
  private:
-  bool ReadOutput(char& c, int timeoutMs) {
-    pollfd ready{output_, POLLIN, 0};
-    if (::poll(&ready, 1, timeoutMs) <= 0) return false;
-    if (::read(output_, &c, 1) == 1) return true;
-    outputEnded_ = true;
-    return false;
+  static std::vector<std::string> WithProgram(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), OVENSIM_PATH);
+    return arguments;
   }
 
-  pid_t pid_ = -1;
-  int output_ = -1;
-  bool outputEnded_ = false;
+  ChildProcess process_;
   std::string portPath_;
 };
 
@@ -159,8 +118,8 @@ Bytes Image(std::size_t blocks, const std::vector<std::pair<std::size_t, Bytes>>
 }
 
 Bytes ReadFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const std::string bytes = ReadAll(path);
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 // Blank blocks before data (1, 5 and the long run before 507) and data that
@@ -169,7 +128,7 @@ Bytes ReadFile(const std::filesystem::path& path) {
 // pause for the answer.
 TEST(OvenSimulator, SavesAMixedImageWhole) {
   TemporaryFolder folder;
-  Simulator simulator({"--save", folder.Path().string(), "--once"});
+  Simulator simulator({"--save", folder.Path().string(), "--once"}, folder);
   Port port(simulator.PortPath());
   ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
 
@@ -183,7 +142,8 @@ TEST(OvenSimulator, SavesAMixedImageWhole) {
 // SDZT1 has 248 blocks; a blank run to the end finishes with the end markers.
 TEST(OvenSimulator, SdzModuleTakesItsOwnBlockCountThroughNoise) {
   TemporaryFolder folder;
-  Simulator simulator({"--identification", "SDZT1", "--noise", "--save", folder.Path().string(), "--once"});
+  Simulator simulator({"--identification", "SDZT1", "--noise", "--save", folder.Path().string(), "--once"},
+                      folder);
   Port port(simulator.PortPath());
   ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
 
@@ -196,7 +156,7 @@ TEST(OvenSimulator, SdzModuleTakesItsOwnBlockCountThroughNoise) {
 
 TEST(OvenSimulator, WrongSumIsRefusedAndCountsAsTheProgramsFault) {
   TemporaryFolder folder;
-  Simulator simulator({"--save", folder.Path().string(), "--once"});
+  Simulator simulator({"--save", folder.Path().string(), "--once"}, folder);
   Port port(simulator.PortPath());
   ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
 
@@ -209,7 +169,8 @@ TEST(OvenSimulator, WrongSumIsRefusedAndCountsAsTheProgramsFault) {
 // The fault passes a blank block K on to the next block with data, and the
 // oven then waits for a new update request.
 TEST(OvenSimulator, RejectFaultHitsTheFirstDataBlockFromKAndTheOvenStartsAgain) {
-  Simulator simulator({"--reject-block", "2"});
+  TemporaryFolder folder;
+  Simulator simulator({"--reject-block", "2"}, folder);
   Port port(simulator.PortPath());
   ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
 
