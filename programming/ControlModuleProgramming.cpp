@@ -78,7 +78,7 @@ RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port) {
     AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
     window.SetProgressRange(0, kProgressMaximum);
     window.SetProgressPosition(0);
-    if (WaitForReadySign(run, port, kReadySign, wait) == ReadySignResult::Cancelled) {
+    if (!WaitForReadySign(run, port, {kReadySign}, wait)) {
       return CanceledBeforeStart(window);
     }
   }

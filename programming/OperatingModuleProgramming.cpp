@@ -1,11 +1,106 @@
 #include "OperatingModuleProgramming.h"
 
+#include "BootLoaderBlocks.h"
+#include "BuiltInMessageTable.h"
 #include "ControlId.h"
 #include "FirmwareImages.h"
+#include "LanguageUpload.h"
+#include "ProgrammingMessages.h"
+#include "ReadySignWait.h"
+
+namespace {
+
+using namespace OperatingModuleBootLoader;
+namespace Message = ProgrammingMessage;
+
+// Every failure end: the line (if any), the close lock released, the port
+// closed. The Update button and the language selector stay disabled: a new
+// run needs a new start of the program.
+RunOutcome FailureEnd(WindowRequests& window, SerialPort& port, unsigned message) {
+  if (message != 0) {
+    AppendMessageAndShow(window, message);
+  } else {
+    window.RepaintLines();
+  }
+  window.EnableControl(ControlId::kCancel, true);
+  port.Close();
+  return RunOutcome::Failed;
+}
+
+RunOutcome WithoutOperatingModuleFile(const ProgrammingContext& run) {
+  WindowRequests& window = run.window;
+  AppendMessageAndShow(window, Message::kNoBmFile);
+  AppendAndShow(window, FixedLine::kLanguageUploadWillProceed);
+  run.pauses.Pause(smFileLoaded ? kNoFileShownAfterControlModule : kNoFileShown);
+  window.ClearLines();
+  window.EnableControl(ControlId::kCancel, true);
+  // Nothing reached the operating module or the language data.
+  return RunOutcome::Failed;
+}
+
+unsigned BlockFailureMessage(BlockTransferResult result) {
+  switch (result) {
+    case BlockTransferResult::NumberNotWritten:
+    case BlockTransferResult::DataNotWritten:
+      return Message::kTransmissionError;
+    case BlockTransferResult::NoAnswer:
+      return Message::kNoAnswer;
+    case BlockTransferResult::Rejected:
+      return Message::kWrongDataOrChecksum;
+    case BlockTransferResult::UnexpectedAnswer:
+    case BlockTransferResult::Accepted:
+    case BlockTransferResult::SentBlank:
+      break;
+  }
+  // An answer that is neither '!' nor '@' ends the run without a line.
+  return 0;
+}
+
+}  // namespace
 
 RunOutcome ProgramBM(const ProgrammingContext& run) {
-  // The operating module's dialogue is not in this build yet, so the run ends
-  // here. The close lock is released, or the window could not be closed.
-  run.window.EnableControl(ControlId::kCancel, true);
-  return smFileLoaded ? RunOutcome::Succeeded : RunOutcome::Failed;
+  if (!bmFileLoaded) return WithoutOperatingModuleFile(run);
+
+  WindowRequests& window = run.window;
+  std::string portName = window.SelectedPortName();
+  if (portName.empty()) portName = kDefaultPortName;
+  const std::unique_ptr<SerialPort> port = run.makePort();
+  if (!port->Open(portName, kOvenBaudRate)) return FailureEnd(window, *port, Message::kCantOpenPort);
+  port->PurgeRx();
+  port->PurgeTx();
+  window.SetProgressRange(0, kProgressMaximum);
+  window.SetProgressPosition(0);
+
+  {
+    // The technician has just been asked to switch the oven on or reset it.
+    const CancelRequest::Wait wait(run.cancel);
+    if (!WaitForReadySign(run, *port, {kReadySign}, wait)) {
+      AppendAndShow(window, BuiltInMessageText(Message::kCanceledBeforeStart));
+      window.EnableControl(ControlId::kCancel, true);
+      port->Close();
+      return RunOutcome::Cancelled;
+    }
+  }
+  window.ClearLines();
+  AppendMessageAndShow(window, Message::kBmUploadInProgress);
+  window.EnableControl(ControlId::kCancel, false);
+
+  if (!port->Write(&kProgrammingCommand, 1)) return FailureEnd(window, *port, Message::kCantWrite);
+  std::uint8_t startSign = 0;
+  if (!port->ReadByte(startSign)) return FailureEnd(window, *port, Message::kNoStartSign);
+  if (startSign != kStartSign) return FailureEnd(window, *port, Message::kWrongStartSign);
+
+  for (int n = 0; n < kBlockCount; ++n) {
+    window.SetProgressPosition(n);
+    const BlockTransferResult result = SendImageBlock(*port, bmImage, static_cast<std::uint16_t>(n),
+                                                      [&window] { window.RepaintLines(); });
+    if (result != BlockTransferResult::Accepted && result != BlockTransferResult::SentBlank) {
+      return FailureEnd(window, *port, BlockFailureMessage(result));
+    }
+  }
+  if (!SendEndMarkers(*port)) return FailureEnd(window, *port, Message::kTransmissionError);
+
+  const RunOutcome outcome = UploadLanguageData(run, *port);
+  port->Close();
+  return outcome;
 }

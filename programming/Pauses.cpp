@@ -11,3 +11,8 @@ void ThreadPauses::Pause(std::chrono::milliseconds duration) {
     std::this_thread::sleep_for(duration);
   }
 }
+
+void ScaledPauses::Pause(std::chrono::milliseconds duration) {
+  ThreadPauses().Pause(std::chrono::milliseconds(
+      static_cast<std::chrono::milliseconds::rep>(static_cast<double>(duration.count()) * factor_)));
+}

@@ -1,5 +1,6 @@
 #include "ReadySignWait.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -10,15 +11,16 @@ constexpr std::chrono::milliseconds kReadTimeout(SerialPort::kReadTotalTimeoutMu
 
 }  // namespace
 
-ReadySignResult WaitForReadySign(const ProgrammingContext& run, SerialPort& port, std::uint8_t sign,
-                                 const CancelRequest::Wait& /*marked*/) {
+std::optional<std::uint8_t> WaitForReadySign(const ProgrammingContext& run, SerialPort& port,
+                                             std::initializer_list<std::uint8_t> signs,
+                                             const CancelRequest::Wait& /*marked*/) {
   using Clock = std::chrono::steady_clock;
   for (;;) {
     const Clock::time_point start = Clock::now();
     std::uint8_t byte = 0;
     const bool received = port.ReadByte(byte);
-    if (run.cancel.Take()) return ReadySignResult::Cancelled;
-    if (received && byte == sign) return ReadySignResult::Arrived;
+    if (run.cancel.Take()) return std::nullopt;
+    if (received && std::find(signs.begin(), signs.end(), byte) != signs.end()) return byte;
     if (!received) {
       // A port that has gone (an adapter pulled out) fails every read at
       // once; wait out the read's time instead of spinning.

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
 
 #include "ProgrammingContext.h"
 
-enum class ReadySignResult { Arrived, Cancelled };
-
-// Reads byte after byte until `sign` arrives, ignoring every other byte and
+// Reads byte after byte until one of `signs` arrives, ignoring every other byte and
 // every read that brings nothing: a module speaks only once the technician has
 // switched it on, so there is no limit. After each read a cancel request is
-// taken; the caller then ends the run. The caller marks the wait with a
+// taken: then nullopt, and the caller ends the run. The caller marks the wait with a
 // CancelRequest::Wait before it tells the technician what to do, so that a
 // request made as soon as the instruction shows is not lost.
-ReadySignResult WaitForReadySign(const ProgrammingContext& run, SerialPort& port, std::uint8_t sign,
-                                 const CancelRequest::Wait& marked);
+std::optional<std::uint8_t> WaitForReadySign(const ProgrammingContext& run, SerialPort& port,
+                                             std::initializer_list<std::uint8_t> signs,
+                                             const CancelRequest::Wait& marked);

@@ -17,10 +17,12 @@ class RecordingWindow : public WindowRequests {
   void AppendLine(const std::string& text) override {
     const std::lock_guard lock(mutex);
     lines.push_back(text);
+    transcript.push_back(text);
   }
   void ClearLines() override {
     const std::lock_guard lock(mutex);
     lines.clear();
+    transcript.push_back(kCleared);
   }
   void RepaintLines() override {}
   void SetProgressRange(int minimum, int maximum) override {
@@ -37,19 +39,34 @@ class RecordingWindow : public WindowRequests {
     controlChanges.push_back({controlId, enabled});
   }
   std::string SelectedPortName() override { return portName; }
-  bool IsLumoChecked() override { return false; }
+  bool Enabled(int controlId) {
+    const std::lock_guard lock(mutex);
+    const auto found = enabledControls.find(controlId);
+    return found != enabledControls.end() && found->second;
+  }
+  bool IsLumoChecked() override { return lumoChecked; }
   std::string LoadLocalizedText(unsigned number) override {
     return std::string(BuiltInMessageText(number));
   }
-  void ShowMessageBox(const std::string& text, MessageBoxIcon) override {
+  void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
     const std::lock_guard lock(mutex);
     boxes.push_back(text);
+    boxIcons.push_back(icon);
+    transcript.push_back(kBox + text);
   }
+
+  // How a clearing of the list and a box stand in the transcript.
+  static constexpr const char* kCleared = "<cleared>";
+  static constexpr const char* kBox = "<box> ";
 
   std::mutex mutex;
   std::string portName = "COM1";
+  bool lumoChecked = false;
   std::vector<std::string> lines;
+  // Every line, clearing and box in order.
+  std::vector<std::string> transcript;
   std::vector<std::string> boxes;
+  std::vector<MessageBoxIcon> boxIcons;
   std::pair<int, int> progressRange{0, 0};
   std::vector<int> progress;
   std::map<int, bool> enabledControls;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -40,6 +43,8 @@ struct ScriptedLine {
 
 class ScriptedBackend : public SerialPortBackend {
  public:
+  static constexpr int kEndlessWait = 100000;
+
   explicit ScriptedBackend(ScriptedLine& line) : line_(line) {}
   ~ScriptedBackend() override { Close(); }
 
@@ -74,6 +79,11 @@ class ScriptedBackend : public SerialPortBackend {
     }
     ++line_.emptyReads;
     if (line_.onEmptyRead) line_.onEmptyRead(line_.emptyReads);
+    if (line_.emptyReads > kEndlessWait) {
+      // A wait without limit that the script never ends would hang the suite.
+      ADD_FAILURE() << "the run waits for a byte the script never sends";
+      std::abort();
+    }
     return false;
   }
   bool WriteAll(const std::uint8_t* data, std::size_t length) override {

@@ -8,6 +8,7 @@
 #include "ControlId.h"
 #include "FirmwareImages.h"
 #include "ProgrammingWorker.h"
+#include "RecordingPauses.h"
 #include "RecordingWindow.h"
 #include "ScriptedLine.h"
 #include "ServiceTelegram.h"
@@ -21,12 +22,6 @@ const std::string kSwitchOn = "Switch main-power on...";
 const std::vector<std::string> kStarted{kSwitchOn, "Start charater found...", "SM upload in progress...",
                                         "Programming started...",
                                         "Don't touch anything while programming ;-)"};
-
-class RecordingPauses : public Pauses {
- public:
-  void Pause(milliseconds duration) override { pauses.push_back(duration); }
-  std::vector<milliseconds> pauses;
-};
 
 void FillBlock(HexImage& image, std::size_t block, std::uint8_t value) {
   for (std::size_t i = 0; i < HexImage::kBlockSize; ++i) {
@@ -44,17 +39,15 @@ class ControlModuleRunTest : public ::testing::Test {
   void SetUp() override {
     smImage.Fill(0xFF);
     smFileLoaded = true;
-    bmFileLoaded = true;
+    // The operating module's dialogue then only says that its file is missing.
+    bmFileLoaded = false;
   }
 
   RunOutcome Run() { return ProgrammingWorker(Context()); }
   ProgrammingContext Context() {
     return ProgrammingContext{window_, [this] { return line_.MakePort(); }, pauses_, cancel_};
   }
-  bool Enabled(int controlId) {
-    const auto found = window_.enabledControls.find(controlId);
-    return found != window_.enabledControls.end() && found->second;
-  }
+  bool Enabled(int controlId) { return window_.Enabled(controlId); }
 
   ScriptedLine line_;
   RecordingWindow window_;
@@ -72,7 +65,8 @@ TEST_F(ControlModuleRunTest, SendsEveryByteOfAFullRunInOrder) {
   line_.Silence();
   line_.Answer(">DpcT4!!!!");
 
-  EXPECT_EQ(Run(), RunOutcome::Succeeded);
+  // Without an operating-module file the run as a whole does not succeed.
+  EXPECT_EQ(Run(), RunOutcome::Failed);
 
   std::vector<Bytes> expected{kUpdateRequest, {'<'}};
   for (int n = 0; n < 508; ++n) {
@@ -90,9 +84,11 @@ TEST_F(ControlModuleRunTest, SendsEveryByteOfAFullRunInOrder) {
   EXPECT_EQ(line_.opens, (std::vector<std::string>{"COM1", "COM1"}));
   EXPECT_EQ(line_.openPorts, 0);
   // At the hand-over: exactly the three lines, and the bar back at 0.
-  EXPECT_EQ(window_.lines, (std::vector<std::string>{"Update SM successful",
-                                                      "Please reset the Pellandrix by press ",
-                                                      "the On/Off button for 4 seconds"}));
+  const std::vector<std::string> tail(window_.transcript.end() - 7, window_.transcript.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{RecordingWindow::kCleared, "Update SM successful",
+                                            "Please reset the Pellandrix by press ",
+                                            "the On/Off button for 4 seconds", "no BM file loaded",
+                                            "Language upload will proceed...", RecordingWindow::kCleared}));
   EXPECT_EQ(window_.progressRange, (std::pair{0, 512}));
   ASSERT_EQ(window_.progress.size(), 510u);
   EXPECT_EQ(window_.progress[508], 507);
@@ -102,6 +98,7 @@ TEST_F(ControlModuleRunTest, SendsEveryByteOfAFullRunInOrder) {
                                 std::pair{ControlId::kCancel, false});
   EXPECT_NE(lockOn, window_.controlChanges.end());
   EXPECT_EQ(std::count(pauses_.pauses.begin(), pauses_.pauses.end(), milliseconds(0)), 508);
+  EXPECT_EQ(pauses_.pauses.back(), milliseconds(5000));
 }
 
 TEST_F(ControlModuleRunTest, TheSmallModuleTakes248Blocks) {
@@ -109,7 +106,7 @@ TEST_F(ControlModuleRunTest, TheSmallModuleTakes248Blocks) {
   FillBlock(smImage, 248, 0x34);  // never sent
   line_.Answer(">SDZT1!!");
 
-  EXPECT_EQ(Run(), RunOutcome::Succeeded);
+  Run();
 
   ASSERT_EQ(line_.writes.size(), 2u + 248u + 2u + 101u);
   EXPECT_EQ(line_.writes[2 + 247], (Bytes{0x00, 0xF7}));
@@ -117,16 +114,23 @@ TEST_F(ControlModuleRunTest, TheSmallModuleTakes248Blocks) {
   EXPECT_EQ(line_.writes[2 + 250], (Bytes{0xFF, 0xFF}));
 }
 
-TEST_F(ControlModuleRunTest, WithoutControlModuleFileOnlyTheUpdateRequestGoesOut) {
+TEST_F(ControlModuleRunTest, WithoutControlModuleFileTheOperatingModuleFollows) {
   smFileLoaded = false;
   EXPECT_EQ(Run(), RunOutcome::Failed);
   EXPECT_EQ(line_.writes, (std::vector<Bytes>{kUpdateRequest}));
-  EXPECT_EQ(window_.lines, (std::vector<std::string>{"no SM file loaded", kSwitchOn}));
+  EXPECT_EQ(window_.transcript, (std::vector<std::string>{"no SM file loaded", "no BM file loaded",
+                                                           "Language upload will proceed...",
+                                                           RecordingWindow::kCleared}));
 
-  bmFileLoaded = false;
-  window_.lines.clear();
-  Run();
-  EXPECT_EQ(window_.lines, (std::vector<std::string>{"no SM file loaded"}));
+  // With an operating-module file the technician is told to switch on, and
+  // its dialogue waits on a port of its own.
+  bmFileLoaded = true;
+  window_.transcript.clear();
+  line_.onEmptyRead = [this](int) { cancel_.Raise(); };
+  EXPECT_EQ(Run(), RunOutcome::Cancelled);
+  EXPECT_EQ(window_.transcript, (std::vector<std::string>{"no SM file loaded", kSwitchOn,
+                                                           "Programming canceled before start"}));
+  EXPECT_EQ(line_.opens.size(), 3u);
 }
 
 enum class Phase { Start, Waiting, Transfer };

@@ -1,0 +1,143 @@
+#include "LanguageUpload.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "BuiltInMessageTable.h"
+#include "ControlId.h"
+#include "ProgrammingMessages.h"
+#include "ReadySignWait.h"
+#include "ServiceTelegram.h"
+
+namespace {
+
+using namespace LanguageUpload;
+namespace Message = ProgrammingMessage;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using LanguageFile = std::unique_ptr<std::FILE, FileCloser>;
+
+std::vector<std::uint8_t> DataTelegram(std::uint32_t counter, const std::array<std::uint8_t, kDataSize>& data) {
+  std::array<std::uint8_t, 4 + kDataSize> field{};
+  for (int i = 0; i < 4; ++i) field[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(counter >> (8 * i));
+  std::copy(data.begin(), data.end(), field.begin() + 4);
+  return BuildServiceTelegram(kDataCommand, field);
+}
+
+bool Send(SerialPort& port, const std::vector<std::uint8_t>& bytes) {
+  return port.Write(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// The controls a failure after the upload command gives back: the technician
+// may start a new run at once.
+void EnableNewRun(WindowRequests& window) {
+  window.EnableControl(ControlId::kUpdateButton, true);
+  window.EnableControl(ControlId::kLanguageSelector, true);
+  window.EnableControl(ControlId::kCancel, true);
+}
+
+RunOutcome FailureWithBox(WindowRequests& window, LanguageFile& file, const std::string& text) {
+  file.reset();
+  EnableNewRun(window);
+  window.ShowMessageBox(text, MessageBoxIcon::Error);
+  return RunOutcome::Failed;
+}
+
+}  // namespace
+
+RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
+  WindowRequests& window = run.window;
+  port.PurgeRx();
+  port.PurgeTx();
+
+  std::optional<std::uint8_t> sign;
+  {
+    const CancelRequest::Wait wait(run.cancel);
+    sign = WaitForReadySign(run, port, {kReadySign, kLumoReadySign}, wait);
+  }
+  if (!sign) {
+    AppendAndShow(window, BuiltInMessageText(Message::kCanceledBeforeStart));
+    window.EnableControl(ControlId::kCancel, true);
+    return RunOutcome::Cancelled;
+  }
+
+  window.ClearLines();
+  // A Lumo oven says so itself; otherwise the model buttons tell.
+  const bool lumo = *sign == kLumoReadySign || window.IsLumoChecked();
+  AppendMessageAndShow(window, lumo ? Message::kLumoFlashUpdate : Message::kKestoFlashUpdate);
+  if (*sign == kLumoReadySign) window.EnableControl(ControlId::kModelLumo, true);
+  AppendMessageAndShow(window, Message::kFlashUploadInProgress);
+  window.EnableControl(ControlId::kCancel, false);
+  window.SetProgressRange(0, kProgressMaximum);
+  window.SetProgressPosition(0);
+
+  if (!port.Write(&kUploadCommand, 1)) {
+    AppendMessageAndShow(window, Message::kCantWrite);
+    window.EnableControl(ControlId::kCancel, true);
+    return RunOutcome::Failed;
+  }
+  run.pauses.Pause(kAfterCommand);
+
+  const std::string fileName =
+      std::string(kFolder) + std::string(kFileStem) + (lumo ? std::string(kLumoSuffix) : "") + std::string(kFileExtension);
+  LanguageFile file(std::fopen(fileName.c_str(), "rb"));
+  if (!file) {
+    const std::string reason = std::strerror(errno);
+    return FailureWithBox(window, file,
+                          window.LoadLocalizedText(Message::kLanguageFileNotOpened) + fileName + ": " + reason);
+  }
+
+  const std::string sendError = window.LoadLocalizedText(Message::kSendError);
+  for (std::uint32_t counter = 0;; ++counter) {
+    std::array<std::uint8_t, kDataSize> data;
+    data.fill(kFiller);
+    const std::size_t got = std::fread(data.data(), 1, kDataSize, file.get());
+    if (std::ferror(file.get())) return FailureWithBox(window, file, std::string(FixedLine::kErrorOccurred));
+    // A last, short telegram goes out filled up, so that no byte is lost.
+    if (got == 0) break;
+
+    std::array<std::uint8_t, kAnswerSize> answer{};
+    window.SetProgressPosition(static_cast<int>(std::min<std::uint32_t>(counter, INT32_MAX)));
+    const std::vector<std::uint8_t> telegram = DataTelegram(counter, data);
+    for (;;) {
+      if (!Send(port, telegram)) return FailureWithBox(window, file, sendError);
+      if (port.ReadBytes(answer.data(), static_cast<int>(answer.size())) == 0) {
+        file.reset();
+        AppendMessageAndShow(window, Message::kNoAnswer);
+        EnableNewRun(window);
+        return RunOutcome::Failed;
+      }
+      run.pauses.Pause(kAfterAnswer);
+      // The answer area is cleared once per telegram: a short answer after a
+      // repeat request is read as another one.
+      if (answer[kRepeatRequestOffset] != kRepeatRequest) break;
+    }
+    if (got < kDataSize) break;
+  }
+
+  run.pauses.Pause(kBeforeEndTelegram);
+  std::array<std::uint8_t, kDataSize> endData;
+  endData.fill(kFiller);
+  if (!Send(port, DataTelegram(kEndCounter, endData))) return FailureWithBox(window, file, sendError);
+  window.SetProgressPosition(kProgressMaximum);
+  file.reset();
+  AppendAndShow(window, FixedLine::kBmInitialisation);
+
+  run.pauses.Pause(kInitialisation);
+  if (!Send(port, BuildServiceTelegram(ServiceTelegram::kUpdateRequestCommand))) {
+    return FailureWithBox(window, file, sendError);
+  }
+
+  AppendMessageAndShow(window, Message::kUploadSucceeded);
+  window.ShowMessageBox(std::string(FixedLine::kUpdateOk), MessageBoxIcon::Information);
+  EnableNewRun(window);
+  window.EnableControl(ControlId::kModelKesto, true);
+  window.EnableControl(ControlId::kModelLumo, true);
+  return RunOutcome::Succeeded;
+}
