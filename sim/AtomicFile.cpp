@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "SimulatorLog.h"
+
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          std::string& problem) {
   std::string temporary = path.string() + ".XXXXXX";
@@ -34,4 +36,16 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
     return false;
   }
   return true;
+}
+
+void SaveReceived(SimulatorLog& log, const std::string& folder, const char* name,
+                  std::span<const std::uint8_t> bytes, const char* what) {
+  if (folder.empty()) return;
+  const auto path = std::filesystem::path(folder) / name;
+  std::string problem;
+  if (WriteFileAtomically(path, bytes, problem)) {
+    log.Note("%s saved to %s", what, path.c_str());
+  } else {
+    log.Note("cannot save %s: %s", path.c_str(), problem.c_str());
+  }
 }

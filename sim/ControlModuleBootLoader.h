@@ -1,15 +1,13 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <random>
-#include <span>
 #include <string>
-#include <vector>
 
-#include "SerialLine.h"
+#include "BlockReceiver.h"
+#include "DialogueEnd.h"
 #include "SimulatorOptions.h"
 
+class SerialLine;
 class SimulatorLog;
 
 // The boot loader of the oven's control module (SM), from the first ready
@@ -17,31 +15,19 @@ class SimulatorLog;
 // markers to the saved image, or to the fault it was told to play.
 class ControlModuleBootLoader {
  public:
-  enum class End { Completed, Fault, ProtocolError, Stopped, HungUp };
+  using End = DialogueEnd;
 
   ControlModuleBootLoader(SerialLine& line, SimulatorLog& log, const SimulatorOptions& options);
 
   End Run();
 
  private:
-  enum class Fill { Ready, Stalled, Stopped };
-  enum class BlockKind { Blank, Data, Stopped };
-
-  // Sends the ready sign until '<' comes; false when stopped.
-  bool AwaitAnswerSign();
   void SendReadySign();
-  End ReceiveBlocks(unsigned count);
-  BlockKind ClassifyBlock(unsigned number, unsigned count);
-  End ReceiveData(unsigned number, std::span<std::uint8_t> block);
-  End ReceiveEndMarkers(unsigned count);
-  // Waits until `count` bytes are there, or until the line has been quiet for `quietLimit`.
-  Fill AwaitReceived(std::size_t count, SimulatorClock::duration quietLimit);
-  void SaveImage(std::span<const std::uint8_t> image);
 
   SerialLine& line_;
   SimulatorLog& log_;
   const ControlModuleFaults& faults_;
   const std::string identification_;
-  const std::string saveFolder_;
+  BlockReceiver blocks_;
   std::minstd_rand noise_;
 };

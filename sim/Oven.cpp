@@ -6,15 +6,40 @@
 #include "UpdateRequestDetector.h"
 
 Oven::Oven(SerialLine& line, SimulatorLog& log, const SimulatorOptions& options)
-    : line_(line), log_(log), once_(options.once), controlModule_(line, log, options) {}
+    : line_(line),
+      log_(log),
+      once_(options.once),
+      controlModule_(!options.noControlModule),
+      smOnly_(options.smOnly),
+      controlModuleBootLoader_(line, log, options),
+      operatingModuleBootLoader_(line, log, options),
+      languageReceiver_(line, log, options) {}
 
 int Oven::Run() {
-  using End = ControlModuleBootLoader::End;
-  while (AwaitUpdateRequest()) {
-    const End end = controlModule_.Run();
-    if (end == End::Stopped || end == End::HungUp || once_) break;
+  bool requested = AwaitUpdateRequest();
+  while (requested) {
+    const DialogueEnd end = PlayRun();
+    if (end == DialogueEnd::Stopped || end == DialogueEnd::HungUp) break;
+    if (end == DialogueEnd::NewRun) {
+      // The PC started over while the oven waited for it; its run before
+      // never came to an end, so even --once plays the new one.
+      log_.Note("update request");
+      continue;
+    }
+    if (once_) break;
+    requested = AwaitUpdateRequest();
   }
   return log_.ProtocolErrors() == 0 ? 0 : 1;
+}
+
+DialogueEnd Oven::PlayRun() {
+  if (controlModule_) {
+    const DialogueEnd end = controlModuleBootLoader_.Run();
+    if (end != DialogueEnd::Completed || smOnly_) return end;
+  }
+  const DialogueEnd end = operatingModuleBootLoader_.Run();
+  if (end != DialogueEnd::Completed) return end;
+  return languageReceiver_.Run();
 }
 
 bool Oven::AwaitUpdateRequest() {

@@ -31,6 +31,10 @@ int PseudoTerminal::UnreadOnSlave() const {
   return count;
 }
 
+void PseudoTerminal::DiscardUnreadOnSlave() {
+  if (slave_ >= 0) ::tcflush(slave_, TCIFLUSH);
+}
+
 void PseudoTerminal::Close() {
   if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);

@@ -17,6 +17,8 @@ class PseudoTerminal {
 
   // Bytes that arrived on the slave and were not read yet.
   int UnreadOnSlave() const;
+  // Throws them away.
+  void DiscardUnreadOnSlave();
 
   // Closes both ends, as an oven that is switched off: the program on the
   // slave sees the line hang up.

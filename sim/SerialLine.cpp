@@ -187,6 +187,10 @@ void SerialLine::AwaitDelivery(SimulatorClock::duration limit) {
   }
 }
 
+void SerialLine::DiscardUndelivered() {
+  if (!broken_) terminal_.DiscardUnreadOnSlave();
+}
+
 void SerialLine::HangUp() {
   terminal_.Close();
   broken_ = true;

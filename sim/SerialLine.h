@@ -44,6 +44,9 @@ class SerialLine {
 
   // Waits at most `limit` for the PC to read what was sent.
   void AwaitDelivery(SimulatorClock::duration limit);
+  // Throws away what the PC has not read, such as ready signs that no one
+  // will read, so that they do not hold up the end.
+  void DiscardUndelivered();
 
   // Closes the line for good: the PC sees a hang-up.
   void HangUp();

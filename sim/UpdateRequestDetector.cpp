@@ -1,11 +1,5 @@
 #include "UpdateRequestDetector.h"
 
-namespace {
-
-constexpr std::uint8_t kUpdateRequest[] = {0x02, 0x01, 0xAC, 0x00, 0xAD, 0x00};
-
-}  // namespace
-
 bool UpdateRequestDetector::Feed(std::uint8_t byte) {
   // 0x02 occurs only at the start of the telegram, so after a mismatch the
   // byte can only begin a new one.
@@ -14,7 +8,7 @@ bool UpdateRequestDetector::Feed(std::uint8_t byte) {
   } else {
     matched_ = byte == kUpdateRequest[0] ? 1 : 0;
   }
-  if (matched_ < sizeof kUpdateRequest) return false;
+  if (matched_ < kUpdateRequest.size()) return false;
   matched_ = 0;
   return true;
 }

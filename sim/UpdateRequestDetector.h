@@ -1,10 +1,14 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
-// Finds the update request telegram 02 01 AC 00 AD 00 anywhere in a byte
-// stream, fed one byte at a time.
+// The update request telegram; the PC also closes a run with it.
+inline constexpr std::array<std::uint8_t, 6> kUpdateRequest{0x02, 0x01, 0xAC, 0x00, 0xAD, 0x00};
+
+// Finds the update request telegram anywhere in a byte stream, fed one byte
+// at a time.
 class UpdateRequestDetector {
  public:
   // True when `byte` completes a telegram.

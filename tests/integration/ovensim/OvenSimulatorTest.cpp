@@ -17,6 +17,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t kBlock = 256;
+// Also the telegram that closes the language upload.
+const Bytes kUpdateRequest{0x02, 0x01, 0xAC, 0x00, 0xAD, 0x00};
 
 // ovensim started in `folder` for the test, stopped with the object.
 class Simulator {
@@ -72,7 +74,7 @@ class Port {
   // The update request and the wait for the ready sign; gives the 6 bytes
   // after '<': the identification and the start sign.
   std::string Greet() {
-    Write({0x02, 0x01, 0xAC, 0x00, 0xAD, 0x00});
+    Write(kUpdateRequest);
     int byte;
     while ((byte = ReadByte()) >= 0 && byte != '>') {
     }
@@ -102,6 +104,34 @@ class Port {
     return answers;
   }
 
+  // Reads past anything else up to `sign`; false when it did not come.
+  bool AwaitSign(int sign) {
+    for (int byte; (byte = ReadByte()) >= 0;) {
+      if (byte == sign) return true;
+    }
+    return false;
+  }
+
+  // The update request, then '*' to the operating module's ready sign; gives
+  // the answer to it.
+  int StartOperatingModule() {
+    Write(kUpdateRequest);
+    if (!AwaitSign('#')) return -1;
+    Write({'*'});
+    return ReadByte();
+  }
+
+  // Sends a language telegram and reads the oven's 7 bytes: 'r' when they ask
+  // for the telegram again, 'a' when they accept it, '-' when fewer came.
+  char SendTelegram(const Bytes& telegram) {
+    Write(telegram);
+    int byte = 0;
+    Bytes answer;
+    while (answer.size() < 7 && (byte = ReadByte()) >= 0) answer.push_back(static_cast<std::uint8_t>(byte));
+    if (answer.size() < 7) return '-';
+    return answer[4] == 0x0D ? 'r' : 'a';
+  }
+
  private:
   int fd_;
 };
@@ -117,6 +147,26 @@ Bytes Image(std::size_t blocks, const std::vector<std::pair<std::size_t, Bytes>>
   return image;
 }
 
+// A language telegram: frame, counter (low byte first), 66 data bytes and the
+// sum of all but the first byte, low byte first.
+Bytes Telegram(std::uint32_t counter, const Bytes& data) {
+  Bytes telegram{0x02, 0x01, 0xAD, 0x46};
+  for (int shift = 0; shift < 32; shift += 8) telegram.push_back(static_cast<std::uint8_t>(counter >> shift));
+  telegram.insert(telegram.end(), data.begin(), data.end());
+  const unsigned sum = std::accumulate(telegram.begin() + 1, telegram.end(), 0u);
+  telegram.push_back(static_cast<std::uint8_t>(sum));
+  telegram.push_back(static_cast<std::uint8_t>(sum >> 8));
+  return telegram;
+}
+
+Bytes LanguageData(std::uint8_t first) {
+  Bytes data(66);
+  std::iota(data.begin(), data.end(), first);
+  return data;
+}
+
+const Bytes kEndTelegram = Telegram(0xFFFFFFFF, Bytes(66, 0xFF));
+
 Bytes ReadFile(const std::filesystem::path& path) {
   const std::string bytes = ReadAll(path);
   return Bytes(bytes.begin(), bytes.end());
@@ -128,7 +178,7 @@ Bytes ReadFile(const std::filesystem::path& path) {
 // pause for the answer.
 TEST(OvenSimulator, SavesAMixedImageWhole) {
   TemporaryFolder folder;
-  Simulator simulator({"--save", folder.Path().string(), "--once"}, folder);
+  Simulator simulator({"--save", folder.Path().string(), "--once", "--sm-only"}, folder);
   Port port(simulator.PortPath());
   ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
 
@@ -142,7 +192,7 @@ TEST(OvenSimulator, SavesAMixedImageWhole) {
 // SDZT1 has 248 blocks; a blank run to the end finishes with the end markers.
 TEST(OvenSimulator, SdzModuleTakesItsOwnBlockCountThroughNoise) {
   TemporaryFolder folder;
-  Simulator simulator({"--identification", "SDZT1", "--noise", "--save", folder.Path().string(), "--once"},
+  Simulator simulator({"--identification", "SDZT1", "--noise", "--save", folder.Path().string(), "--once", "--sm-only"},
                       folder);
   Port port(simulator.PortPath());
   ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
@@ -156,7 +206,7 @@ TEST(OvenSimulator, SdzModuleTakesItsOwnBlockCountThroughNoise) {
 
 TEST(OvenSimulator, WrongSumIsRefusedAndCountsAsTheProgramsFault) {
   TemporaryFolder folder;
-  Simulator simulator({"--save", folder.Path().string(), "--once"}, folder);
+  Simulator simulator({"--save", folder.Path().string(), "--once", "--sm-only"}, folder);
   Port port(simulator.PortPath());
   ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
 
@@ -177,6 +227,63 @@ TEST(OvenSimulator, RejectFaultHitsTheFirstDataBlockFromKAndTheOvenStartsAgain) 
   EXPECT_EQ(port.Greet(), "DpcT4!");
   EXPECT_EQ(port.SendBlocks(Image(508, {{0, {}}, {3, {}}})), "!@");
   EXPECT_EQ(port.Greet(), "DpcT4!");
+}
+
+// A PC without a control-module file: the operating module's image, then two
+// telegrams of language data, the second asked for again once, and the end
+// and closing telegrams that complete the run.
+TEST(OvenSimulator, TakesTheOperatingModulesImageAndTheLanguageData) {
+  TemporaryFolder folder;
+  Simulator simulator({"--no-control-module", "--repeat", "1", "--save", folder.Path().string(), "--once"}, folder);
+  Port port(simulator.PortPath());
+  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
+
+  EXPECT_EQ(port.StartOperatingModule(), '!');
+  const Bytes image = Image(512, {{1, {}}, {2, {0x00, 0x03}}, {511, Bytes(255, 0xFF)}});
+  EXPECT_EQ(port.SendBlocks(image), "!!!");
+  ASSERT_TRUE(port.AwaitSign('+'));
+  port.Write({'-'});
+  const Bytes first = LanguageData(0x00), second = LanguageData(0x90);
+  std::string answers;
+  answers += port.SendTelegram(Telegram(0, first));
+  answers += port.SendTelegram(Telegram(1, second));
+  answers += port.SendTelegram(Telegram(1, second));
+  EXPECT_EQ(answers, "ara");
+  port.Write(kEndTelegram);
+  port.Write(kUpdateRequest);
+
+  EXPECT_EQ(simulator.ExitStatus(), 0);
+  EXPECT_EQ(ReadFile(folder / "bm-image.bin"), image);
+  Bytes language = first;
+  language.insert(language.end(), second.begin(), second.end());
+  EXPECT_EQ(ReadFile(folder / "language.bin"), language);
+}
+
+// A wrong checksum is answered with a repeat request and counts as the PC's
+// fault; the telegram sent again is taken. Here the image is blank, and the
+// Lumo line's ready sign is '9'.
+TEST(OvenSimulator, TelegramWithAWrongChecksumIsAskedForAgain) {
+  TemporaryFolder folder;
+  Simulator simulator({"--no-control-module", "--lumo", "--save", folder.Path().string(), "--once"}, folder);
+  Port port(simulator.PortPath());
+  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
+
+  EXPECT_EQ(port.StartOperatingModule(), '!');
+  EXPECT_EQ(port.SendBlocks(Image(512, {})), "");
+  ASSERT_TRUE(port.AwaitSign('9'));
+  port.Write({'-'});
+  Bytes broken = Telegram(0, LanguageData(7));
+  broken[74] ^= 0x01;
+  std::string answers;
+  answers += port.SendTelegram(broken);
+  answers += port.SendTelegram(Telegram(0, LanguageData(7)));
+  EXPECT_EQ(answers, "ra");
+  port.Write(kEndTelegram);
+  port.Write(kUpdateRequest);
+
+  EXPECT_EQ(simulator.ExitStatus(), 1);
+  EXPECT_EQ(ReadFile(folder / "bm-image.bin"), Bytes(512 * kBlock, 0xFF));
+  EXPECT_EQ(ReadFile(folder / "language.bin"), LanguageData(7));
 }
 
 }  // namespace
