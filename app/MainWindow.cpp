@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -356,7 +358,11 @@ void MainWindow::SetProgressRange(int minimum, int maximum) {
 }
 
 void MainWindow::SetProgressPosition(int position) {
-  OnWindowThread([this, position] { progressBar_->setValue(position); });
+  // Like the classic progress control, a position beyond the range stands at
+  // its end (Qt would ignore it).
+  OnWindowThread([this, position] {
+    progressBar_->setValue(std::clamp(position, progressBar_->minimum(), progressBar_->maximum()));
+  });
 }
 
 void MainWindow::EnableControl(int controlId, bool enabled) {

@@ -32,8 +32,8 @@ const QString& CatalogueFolder() {
 
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(std::string portName, int languageIndex, bool showProgressBar)
-    : portName_(std::move(portName)), languageIndex_(languageIndex), showProgressBar_(showProgressBar) {}
+ConsoleWindow::ConsoleWindow(std::string portName, int languageIndex, bool lumo, bool showProgressBar)
+    : portName_(std::move(portName)), languageIndex_(languageIndex), lumo_(lumo), showProgressBar_(showProgressBar) {}
 
 ConsoleWindow::~ConsoleWindow() { EndProgressBar(); }
 
@@ -69,7 +69,7 @@ void ConsoleWindow::EnableControl(int controlId, bool enabled) {
 
 std::string ConsoleWindow::SelectedPortName() { return portName_; }
 
-bool ConsoleWindow::IsLumoChecked() { return false; }
+bool ConsoleWindow::IsLumoChecked() { return lumo_.load(); }
 
 std::string ConsoleWindow::LoadLocalizedText(unsigned number) {
 #if defined(TESSARAMOND_HAS_CATALOGUES)
@@ -119,8 +119,8 @@ void ConsoleWindow::DrawBar() {
   const int done = std::clamp(progressPosition_ - progressMinimum_, 0, span);
   const int filled = done * kBarWidth / span;
   std::fprintf(stderr, "\r[%s%s] %d/%d", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(kBarWidth - filled), ' ').c_str(), progressPosition_,
-               progressMaximum_);
+               std::string(static_cast<std::size_t>(kBarWidth - filled), ' ').c_str(),
+               progressMinimum_ + done, progressMaximum_);
   std::fflush(stderr);
   barShown_ = true;
 }

@@ -14,8 +14,8 @@
 class ConsoleWindow : public WindowRequests {
  public:
   // `languageIndex` as the window's language selector counts: 0 english,
-  // 1 deutsch, 2 francais.
-  ConsoleWindow(std::string portName, int languageIndex, bool showProgressBar);
+  // 1 deutsch, 2 francais; `lumo` as the model button Lumo.
+  ConsoleWindow(std::string portName, int languageIndex, bool lumo, bool showProgressBar);
   ~ConsoleWindow() override;
 
   void AppendLine(const std::string& text) override;
@@ -43,6 +43,7 @@ class ConsoleWindow : public WindowRequests {
 
   const std::string portName_;
   const int languageIndex_;
+  std::atomic<bool> lumo_;
   const bool showProgressBar_;
   std::atomic<bool> cancelEnabled_{true};
   std::mutex mutex_;  // guards the terminal and the progress state

@@ -26,6 +26,7 @@ constexpr std::array<std::string_view, 3> kLanguages{"english", "deutsch", "fran
 struct UpdateArguments {
   std::string port;
   int languageIndex = 0;
+  bool lumo = false;
 };
 
 std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& parsed) {
@@ -40,6 +41,10 @@ std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& 
     if (option == "--help") {
       PrintHelp();
       return kExitOk;
+    }
+    if (arg == "--lumo") {
+      parsed.lumo = true;
+      continue;
     }
     if (option != "--port" && option != "--language") {
       return UsageError(arg.starts_with("-") ? "unknown option '" + arg + "'"
@@ -81,6 +86,20 @@ std::optional<int> ChoosePort(UpdateArguments& parsed) {
   return Failure(std::string("none of the ports in ") + kPortListVariable + " can be opened");
 }
 
+// The environment variable that shortens the dialogues' pauses for runs
+// against the oven simulator.
+constexpr const char* kPauseScaleVariable = "TESSARAMOND_PAUSE_SCALE";
+
+// The share of each pause to sleep: 1 unless the variable says otherwise.
+std::optional<double> PauseScale() {
+  const char* text = std::getenv(kPauseScaleVariable);
+  if (text == nullptr || *text == '\0') return 1.0;
+  char* end = nullptr;
+  const double scale = std::strtod(text, &end);
+  if (*end != '\0' || !(scale >= 0.0 && scale <= 1.0)) return std::nullopt;
+  return scale;
+}
+
 int ExitCodeOf(RunOutcome outcome) {
   switch (outcome) {
     case RunOutcome::Succeeded:
@@ -98,9 +117,11 @@ int ExitCodeOf(RunOutcome outcome) {
 int RunUpdateCommandLine(const std::vector<std::string>& args) {
   UpdateArguments parsed;
   if (const auto exit = Parse(args, parsed)) return *exit;
+  const std::optional<double> pauseScale = PauseScale();
+  if (!pauseScale) return UsageError(std::string(kPauseScaleVariable) + " must be a number from 0 to 1");
   if (const auto exit = ChoosePort(parsed)) return *exit;
 
-  ConsoleWindow console(parsed.port, parsed.languageIndex, IsTerminal(stderr));
+  ConsoleWindow console(parsed.port, parsed.languageIndex, parsed.lumo, IsTerminal(stderr));
   // Ctrl-C follows the window's close keys: it calls a run off while a module's
   // ready sign is awaited, is refused while the oven is being programmed, and
   // otherwise ends the program.
@@ -119,7 +140,7 @@ int RunUpdateCommandLine(const std::vector<std::string>& args) {
 
   RunOutcome outcome = RunOutcome::Failed;
   if (LoadFirmwareFiles(console, kFirmwareFolder)) {
-    ThreadPauses pauses;
+    ScaledPauses pauses(*pauseScale);
     const ProgrammingContext run{console, [] { return std::make_unique<SerialPort>(); }, pauses,
                                  theCancelRequest};
     std::thread worker;

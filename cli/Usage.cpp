@@ -20,7 +20,7 @@ void PrintHelp() {
       "                 a Hex folder that holds .hex files itself is checked as\n"
       "                 it is) and tell which file each module gets, why every\n"
       "                 other file is passed over, and the CRC-32 of each image\n"
-      "  update [--port DEVICE] [--language english|deutsch|francais]\n"
+      "  update [--port DEVICE] [--language english|deutsch|francais] [--lumo]\n"
       "                 run the Update command in the working directory as the\n"
       "                 window does: read Hex/*.hex and program the oven on\n"
       "                 DEVICE (default: the first port of TESSARAMOND_PORTS that\n"
@@ -30,7 +30,10 @@ void PrintHelp() {
       "                 starting with [box] or [error box]; the progress is drawn\n"
       "                 on standard error when that is a terminal. Ctrl-C calls\n"
       "                 the run off while it waits for the oven's ready sign,\n"
-      "                 and is refused while a module is being programmed\n"
+      "                 and is refused while a module is being programmed.\n"
+      "                 --lumo sends the language file of the Lumo line\n"
+      "                 (Flash/flash_StdBeta.bin) to an oven that does not\n"
+      "                 announce its line itself\n"
       "\n"
       "Options:\n"
       "  -o, --output=OUT  write the image to OUT ('-' is standard output)\n"
@@ -42,7 +45,7 @@ void PrintHelp() {
       "\n"
       "Exit status:\n"
       "  0  image: the file was accepted; check: both modules have a file;\n"
-      "     update: the run ended successfully\n"
+      "     update: the run ended with \"Update ok!!!\"\n"
       "  1  image: the file was passed over or cannot be read;\n"
       "     check: a module has no file, or a file cannot be read;\n"
       "     update: the run ended with a failure\n"
@@ -51,7 +54,10 @@ void PrintHelp() {
       "\n"
       "Environment:\n"
       "  TESSARAMOND_PORTS  device paths separated by ':', tried in order by update\n"
-      "                     when --port is not given\n",
+      "                     when --port is not given\n"
+      "  TESSARAMOND_PAUSE_SCALE\n"
+      "                     the share (0 to 1) of the oven's fixed pauses that update\n"
+      "                     waits, for runs against ovensim; never set it for an oven\n",
       stdout);
 }
 
