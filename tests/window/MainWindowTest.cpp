@@ -20,6 +20,7 @@
 #include "AboutBox.h"
 #include "ControlId.h"
 #include "MainWindow.h"
+#include "NextModal.h"
 #include "PortProbe.h"
 #include "PtyPair.h"
 #include "UpdateCommand.h"
@@ -50,20 +51,6 @@ const QStringList kEnglishInstructions{QStringLiteral("1. Switch off the main po
                                        QStringLiteral("2. Connect the PC via RS232 to the SM"),
                                        QStringLiteral("3. Disconnect the X12 from SM")};
 
-// Runs a check on the next modal box that opens, then closes it.
-void OnNextModal(std::function<void(QWidget*)> check) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, check] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      timer->stop();
-      timer->deleteLater();
-      check(modal);
-      modal->close();
-    }
-  });
-  timer->start();
-}
 
 }  // namespace
 

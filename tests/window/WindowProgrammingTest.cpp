@@ -4,21 +4,23 @@
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QTimer>
 #include <QtTest>
 
-#include <fstream>
 #include <optional>
-#include <random>
-#include <sstream>
 
 #include "CancelRequest.h"
 #include "ChildProcess.h"
 #include "ControlId.h"
+#include "FirmwareFileSelection.h"
+#include "FirmwareRelease.h"
 #include "HexFiles.h"
 #include "MainWindow.h"
+#include "NextModal.h"
 #include "PortProbe.h"
-#include "UpdateCommand.h"
+#include "ProgrammingWorker.h"
 
 namespace {
 
@@ -36,17 +38,10 @@ bool IsEnabled(const MainWindow& window, int id) { return window.Control(id)->is
 class WindowProgrammingTest : public QObject {
   Q_OBJECT
 
-  // A control-module file of random data in `dataBlocks` blocks, the
-  // simulator on a pty as the only port, and the window in the folder.
+  // The simulator on a pty as the only port, and the window in `folder`,
+  // whose Update command runs the real one with pauses that take no time.
   std::unique_ptr<MainWindow> Prepare(TemporaryFolder& folder, std::optional<ChildProcess>& oven,
-                                      std::vector<std::string> ovenOptions, std::size_t dataBlocks,
-                                      std::vector<std::uint8_t>& image) {
-    image.assign(0x20000, 0xFF);
-    std::mt19937 random(11);
-    for (std::size_t i = 0; i < dataBlocks * 256; ++i) image[i] = static_cast<std::uint8_t>(random());
-    std::filesystem::create_directory(folder / "Hex");
-    WriteTextFile(folder / "Hex" / "sm.hex", ImageHexText(image, "/SM"));
-
+                                      std::vector<std::string> ovenOptions) {
     std::vector<std::string> command{OVENSIM_PATH, "--once", "--save", folder.Path().string()};
     command.insert(command.end(), ovenOptions.begin(), ovenOptions.end());
     oven.emplace(command, folder.Path().string(), (folder / "ovensim.err").string());
@@ -57,7 +52,14 @@ class WindowProgrammingTest : public QObject {
 
     MainWindowSettings settings;
     settings.catalogueDirectory = QStringLiteral(CATALOGUE_DIR);
-    settings.updateCommand = RunUpdateCommand;
+    settings.updateCommand = [](MainWindow& window) {
+      static ScaledPauses noPauses(0.0);
+      window.SaveControlValues();
+      if (!LoadFirmwareFiles(window, kFirmwareFolder)) return;
+      StartProgrammingWorker(
+          ProgrammingContext{window, [] { return std::make_unique<SerialPort>(); }, noPauses, theCancelRequest},
+          {});
+    };
     auto window = std::make_unique<MainWindow>(std::move(settings));
     window->show();
     return window;
@@ -75,34 +77,39 @@ class WindowProgrammingTest : public QObject {
   }
 
  private slots:
-  void updateProgramsTheSimulatedControlModule() {
+  void updateProgramsBothModulesAndUploadsTheLanguageData() {
     TemporaryFolder folder;
+    const FirmwareRelease release(folder.Path(), 512, 512);
     std::optional<ChildProcess> oven;
-    std::vector<std::uint8_t> image;
-    auto window = Prepare(folder, oven, {}, 512, image);
+    auto window = Prepare(folder, oven, {});
     QVERIFY(window);
 
+    QString boxText;
+    QStringList linesUnderTheBox;
+    OnNextModal([&](QWidget* modal) {
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) boxText = box->text();
+      linesUnderTheBox = Lines(*window);
+    });
     qobject_cast<QAbstractButton*>(window->Control(ControlId::kUpdateButton))->click();
-    QTRY_COMPARE_WITH_TIMEOUT(Lines(*window),
-                              (QStringList{QStringLiteral("Update SM successful"),
-                                           QStringLiteral("Please reset the Pellandrix by press "),
-                                           QStringLiteral("the On/Off button for 4 seconds")}),
-                              30000);
-    QCOMPARE(qobject_cast<QProgressBar*>(window->Control(ControlId::kProgressBar))->value(), 0);
-    // The run's last request: the window may go once it is served.
-    QTRY_VERIFY(IsEnabled(*window, ControlId::kCancel));
+    QTRY_VERIFY_WITH_TIMEOUT(IsEnabled(*window, ControlId::kUpdateButton), 60000);
+    QCOMPARE(boxText, QStringLiteral("Update ok!!!"));
+    QCOMPARE(linesUnderTheBox.last(), QStringLiteral("Upload process succeeded :-)"));
+    QCOMPARE(Lines(*window).last(), QStringLiteral("Upload process succeeded :-)"));
+    QVERIFY(IsEnabled(*window, ControlId::kCancel));
+    QVERIFY(IsEnabled(*window, ControlId::kLanguageSelector));
+    QCOMPARE(qobject_cast<QProgressBar*>(window->Control(ControlId::kProgressBar))->value(), 2560);
+
     QCOMPARE(oven->Wait(), 0);
-    const std::string received = ReadAll(folder / "sm-image.bin");
-    QCOMPARE(received.size(), std::size_t{508 * 256});
-    QVERIFY(std::equal(received.begin(), received.end(), image.begin(),
-                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
+    QVERIFY(ReadAll(folder / "sm-image.bin") == release.ExpectedSm());
+    QVERIFY(ReadAll(folder / "bm-image.bin") == release.ExpectedBm());
+    QVERIFY(ReadAll(folder / "language.bin") == release.ExpectedLanguage());
   }
 
   void aRejectedBlockGivesTheUpdateButtonBack() {
     TemporaryFolder folder;
+    const FirmwareRelease release(folder.Path(), 8, 0);
     std::optional<ChildProcess> oven;
-    std::vector<std::uint8_t> image;
-    auto window = Prepare(folder, oven, {"--reject-block", "2"}, 8, image);
+    auto window = Prepare(folder, oven, {"--reject-block", "2"});
     QVERIFY(window);
 
     qobject_cast<QAbstractButton*>(window->Control(ControlId::kUpdateButton))->click();

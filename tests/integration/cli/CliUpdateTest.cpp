@@ -2,33 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 #include "ChildProcess.h"
+#include "FirmwareRelease.h"
 #include "HexFiles.h"
 
 namespace {
 
 using std::chrono::seconds;
 
-constexpr std::size_t kDpcT4Bytes = 508 * 256;
-
 class CliUpdateTest : public ::testing::Test {
  protected:
-  // A control-module file of random data with a blank stretch, and data
-  // beyond what a "DpcT4" module takes.
-  void PutControlModuleFile(std::size_t dataBlocks = 512) {
-    image_.assign(0x20000, 0xFF);
-    std::mt19937 random(7);
-    for (std::size_t i = 0; i < dataBlocks * 256; ++i) image_[i] = static_cast<std::uint8_t>(random());
-    std::fill(image_.begin() + 100 * 256, image_.begin() + 110 * 256, 0xFF);
-    std::filesystem::create_directory(folder_ / "Hex");
-    WriteTextFile(folder_ / "Hex" / "sm.hex", ImageHexText(image_, "/SM"));
-  }
-
-  // Starts the simulator for one dialogue; false when it gave no port.
+  // Starts the simulator for one run; false when it gave no port.
   bool StartOven(std::vector<std::string> options) {
     std::vector<std::string> command{OVENSIM_PATH, "--once", "--save", folder_.Path().string()};
     command.insert(command.end(), options.begin(), options.end());
@@ -38,37 +23,36 @@ class CliUpdateTest : public ::testing::Test {
     return port.has_value();
   }
 
+  // The oven's pauses are the simulator's to skip.
   ChildProcess& StartCli(std::vector<std::string> arguments) {
     std::vector<std::string> command{CLI_PATH, "update", "--port", port_};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    cli_.emplace(command, folder_.Path().string(), (folder_ / "cli.err").string());
+    cli_.emplace(command, folder_.Path().string(), (folder_ / "cli.err").string(),
+                 std::vector<std::string>{"TESSARAMOND_PAUSE_SCALE=0.001"});
     return *cli_;
   }
 
   TemporaryFolder folder_;
-  std::vector<std::uint8_t> image_;
   std::optional<ChildProcess> oven_;
   std::optional<ChildProcess> cli_;
   std::string port_;
 };
 
-TEST_F(CliUpdateTest, AFullRunProgramsTheControlModuleWithBlocksUpTo507) {
-  PutControlModuleFile();
+TEST_F(CliUpdateTest, AWholeRunDeliversEveryByteOfTheRelease) {
+  const FirmwareRelease release(folder_.Path(), 512, 512);
   ASSERT_TRUE(StartOven({}));
 
   ChildProcess& cli = StartCli({});
   const auto lines = cli.ReadRest();
   EXPECT_EQ(cli.Wait(), 0) << ReadAll(folder_ / "cli.err");
 
-  const std::vector<std::string> tail{"", "Update SM successful", "Please reset the Pellandrix by press ",
-                                      "the On/Off button for 4 seconds"};
+  const std::vector<std::string> tail{"BM Initialisation...", "Upload process succeeded :-)", "[box] Update ok!!!"};
   ASSERT_GE(lines.size(), tail.size());
-  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()), tail);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()), tail);
   EXPECT_EQ(oven_->Wait(), 0) << ReadAll(folder_ / "ovensim.err");
-  const std::string received = ReadAll(folder_ / "sm-image.bin");
-  ASSERT_EQ(received.size(), kDpcT4Bytes);
-  EXPECT_TRUE(std::equal(received.begin(), received.end(), image_.begin(),
-                         [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
+  EXPECT_TRUE(ReadAll(folder_ / "sm-image.bin") == release.ExpectedSm());
+  EXPECT_TRUE(ReadAll(folder_ / "bm-image.bin") == release.ExpectedBm());
+  EXPECT_TRUE(ReadAll(folder_ / "language.bin") == release.ExpectedLanguage());
 }
 
 struct FailureRow {
@@ -84,7 +68,7 @@ void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
 class CliUpdateFailureTest : public CliUpdateTest, public ::testing::WithParamInterface<FailureRow> {};
 
 TEST_P(CliUpdateFailureTest, EndsWithTheRowsLineAndExitCode1) {
-  PutControlModuleFile(16);
+  const FirmwareRelease release(folder_.Path(), 16, 16);
   ASSERT_TRUE(StartOven(GetParam().ovenOptions));
 
   ChildProcess& cli = StartCli(GetParam().cliOptions);
@@ -108,11 +92,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"HangUpDuringTheTransfer",
                    {"--hang-up-block", "5"},
                    {},
-                   {"ERROR in data-transmission", "ERROR: no answer from device"}}),
+                   {"ERROR in data-transmission", "ERROR: no answer from device"}},
+        FailureRow{"OperatingModuleRejectsABlock", {"--bm-reject-block", "3"}, {}, {"ERROR: wrong data/checksum"}},
+        FailureRow{"LanguageTelegramUnanswered", {"--silent-telegram", "1"}, {}, {"ERROR: no answer from device"}}),
     [](const ::testing::TestParamInfo<FailureRow>& row) { return std::string(row.param.name); });
 
 TEST_F(CliUpdateTest, CtrlCCallsOffTheWaitForTheReadySign) {
-  PutControlModuleFile(16);
+  const FirmwareRelease release(folder_.Path(), 16, 0);
   ASSERT_TRUE(StartOven({"--no-ready"}));
 
   ChildProcess& cli = StartCli({});
@@ -127,16 +113,18 @@ TEST_F(CliUpdateTest, CtrlCCallsOffTheWaitForTheReadySign) {
 
 TEST_F(CliUpdateTest, CtrlCDuringTheTransferIsRefused) {
   // At the line's own pace, 40 full blocks take about two seconds.
-  PutControlModuleFile(40);
-  ASSERT_TRUE(StartOven({"--pace"}));
+  const FirmwareRelease release(folder_.Path(), 40, 0);
+  ASSERT_TRUE(StartOven({"--pace", "--sm-only"}));
 
   ChildProcess& cli = StartCli({});
   ASSERT_EQ(cli.ReadUntil("Don't touch anything while programming ;-)").back(),
             "Don't touch anything while programming ;-)");
   cli.Signal(SIGINT);
   const auto rest = cli.ReadRest();
-  EXPECT_EQ(cli.Wait(), 0);
-  EXPECT_EQ(rest.back(), "the On/Off button for 4 seconds");
+  // The transfer went on to its end; without an operating-module file the
+  // run as a whole does not succeed.
+  EXPECT_EQ(cli.Wait(), 1);
+  EXPECT_NE(std::find(rest.begin(), rest.end(), "Update SM successful"), rest.end());
   EXPECT_NE(ReadAll(folder_ / "cli.err").find("must not be interrupted"), std::string::npos);
 }
 
