@@ -3,12 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
 #include <QtTest>
 
+#include <atomic>
 #include <optional>
 
 #include "CancelRequest.h"
@@ -33,10 +35,28 @@ QStringList Lines(const MainWindow& window) {
 
 bool IsEnabled(const MainWindow& window, int id) { return window.Control(id)->isEnabled(); }
 
+// Serves the window's events until `done` holds or the time is up. Unlike
+// QTRY_*, whose waits sleep between batches of events, this answers each of
+// the worker's requests at once, as the window's own loop does.
+bool ServeUntil(const std::function<bool()>& done, int timeoutMs) {
+  QEventLoop loop;
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  check.start(20);
+  loop.exec();
+  return done();
+}
+
 }  // namespace
 
 class WindowProgrammingTest : public QObject {
   Q_OBJECT
+
+  // Set once the worker has made its last request: the window may go then.
+  static inline std::atomic<bool> runEnded{false};
 
   // The simulator on a pty as the only port, and the window in `folder`,
   // whose Update command runs the real one with pauses that take no time.
@@ -56,9 +76,10 @@ class WindowProgrammingTest : public QObject {
       static ScaledPauses noPauses(0.0);
       window.SaveControlValues();
       if (!LoadFirmwareFiles(window, kFirmwareFolder)) return;
+      runEnded = false;
       StartProgrammingWorker(
           ProgrammingContext{window, [] { return std::make_unique<SerialPort>(); }, noPauses, theCancelRequest},
-          {});
+          [](RunOutcome) { runEnded = true; });
     };
     auto window = std::make_unique<MainWindow>(std::move(settings));
     window->show();
@@ -91,10 +112,11 @@ class WindowProgrammingTest : public QObject {
       linesUnderTheBox = Lines(*window);
     });
     qobject_cast<QAbstractButton*>(window->Control(ControlId::kUpdateButton))->click();
-    QTRY_VERIFY_WITH_TIMEOUT(IsEnabled(*window, ControlId::kUpdateButton), 60000);
+    QVERIFY(ServeUntil([] { return runEnded.load(); }, 60000));
     QCOMPARE(boxText, QStringLiteral("Update ok!!!"));
     QCOMPARE(linesUnderTheBox.last(), QStringLiteral("Upload process succeeded :-)"));
     QCOMPARE(Lines(*window).last(), QStringLiteral("Upload process succeeded :-)"));
+    QVERIFY(IsEnabled(*window, ControlId::kUpdateButton));
     QVERIFY(IsEnabled(*window, ControlId::kCancel));
     QVERIFY(IsEnabled(*window, ControlId::kLanguageSelector));
     QCOMPARE(qobject_cast<QProgressBar*>(window->Control(ControlId::kProgressBar))->value(), 2560);
@@ -113,8 +135,9 @@ class WindowProgrammingTest : public QObject {
     QVERIFY(window);
 
     qobject_cast<QAbstractButton*>(window->Control(ControlId::kUpdateButton))->click();
-    QTRY_COMPARE_WITH_TIMEOUT(Lines(*window).last(), QStringLiteral("ERROR: wrong data/checksum"), 20000);
-    QTRY_VERIFY(IsEnabled(*window, ControlId::kCancel));
+    QVERIFY(ServeUntil([] { return runEnded.load(); }, 20000));
+    QCOMPARE(Lines(*window).last(), QStringLiteral("ERROR: wrong data/checksum"));
+    QVERIFY(IsEnabled(*window, ControlId::kCancel));
     QVERIFY(IsEnabled(*window, ControlId::kUpdateButton));
     QVERIFY(!IsEnabled(*window, ControlId::kLanguageSelector));
   }
