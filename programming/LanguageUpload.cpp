@@ -1,11 +1,14 @@
 #include "LanguageUpload.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "BuiltInMessageTable.h"
 #include "ControlId.h"
@@ -103,7 +106,7 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
     if (got == 0) break;
 
     std::array<std::uint8_t, kAnswerSize> answer{};
-    window.SetProgressPosition(static_cast<int>(std::min<std::uint32_t>(counter, INT32_MAX)));
+    window.SetProgressPosition(static_cast<int>(std::min<std::uint32_t>(counter, INT_MAX)));
     const std::vector<std::uint8_t> telegram = DataTelegram(counter, data);
     for (;;) {
       if (!Send(port, telegram)) return FailureWithBox(window, file, sendError);
