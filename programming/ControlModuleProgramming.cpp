@@ -78,8 +78,11 @@ RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port) {
     AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
     window.SetProgressRange(0, kProgressMaximum);
     window.SetProgressPosition(0);
-    if (!WaitForReadySign(run, port, {kReadySign}, wait)) {
-      return CanceledBeforeStart(window);
+    const ReadySignWaitEnd end = WaitForReadySign(run, port, {kReadySign}, wait);
+    if (end.how == ReadySignWaitEnd::How::Cancelled) return CanceledBeforeStart(window);
+    // The port went away: as unusable as one that does not open.
+    if (end.how == ReadySignWaitEnd::How::LineDown) {
+      return FailureEnd(window, Message::kCantOpenPort, UpdateButton::StaysDisabled);
     }
   }
   if (!port.Write(&kReadyAnswer, 1)) {

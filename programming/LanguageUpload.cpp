@@ -59,22 +59,28 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   port.PurgeRx();
   port.PurgeTx();
 
-  std::optional<std::uint8_t> sign;
+  ReadySignWaitEnd end;
   {
     const CancelRequest::Wait wait(run.cancel);
-    sign = WaitForReadySign(run, port, {kReadySign, kLumoReadySign}, wait);
+    end = WaitForReadySign(run, port, {kReadySign, kLumoReadySign}, wait);
   }
-  if (!sign) {
+  if (end.how == ReadySignWaitEnd::How::Cancelled) {
     AppendAndShow(window, BuiltInMessageText(Message::kCanceledBeforeStart));
     window.EnableControl(ControlId::kCancel, true);
     return RunOutcome::Cancelled;
   }
+  if (end.how == ReadySignWaitEnd::How::LineDown) {
+    // The port went away: as unusable as one that does not open.
+    AppendMessageAndShow(window, Message::kCantOpenPort);
+    window.EnableControl(ControlId::kCancel, true);
+    return RunOutcome::Failed;
+  }
 
   window.ClearLines();
   // A Lumo oven says so itself; otherwise the model buttons tell.
-  const bool lumo = *sign == kLumoReadySign || window.IsLumoChecked();
+  const bool lumo = end.sign == kLumoReadySign || window.IsLumoChecked();
   AppendMessageAndShow(window, lumo ? Message::kLumoFlashUpdate : Message::kKestoFlashUpdate);
-  if (*sign == kLumoReadySign) window.EnableControl(ControlId::kModelLumo, true);
+  if (end.sign == kLumoReadySign) window.EnableControl(ControlId::kModelLumo, true);
   AppendMessageAndShow(window, Message::kFlashUploadInProgress);
   window.EnableControl(ControlId::kCancel, false);
   window.SetProgressRange(0, kProgressMaximum);

@@ -74,12 +74,15 @@ RunOutcome ProgramBM(const ProgrammingContext& run) {
   {
     // The technician has just been asked to switch the oven on or reset it.
     const CancelRequest::Wait wait(run.cancel);
-    if (!WaitForReadySign(run, *port, {kReadySign}, wait)) {
+    const ReadySignWaitEnd end = WaitForReadySign(run, *port, {kReadySign}, wait);
+    if (end.how == ReadySignWaitEnd::How::Cancelled) {
       AppendAndShow(window, BuiltInMessageText(Message::kCanceledBeforeStart));
       window.EnableControl(ControlId::kCancel, true);
       port->Close();
       return RunOutcome::Cancelled;
     }
+    // The port went away: as unusable as one that does not open.
+    if (end.how == ReadySignWaitEnd::How::LineDown) return FailureEnd(window, *port, Message::kCantOpenPort);
   }
   window.ClearLines();
   AppendMessageAndShow(window, Message::kBmUploadInProgress);

@@ -11,19 +11,20 @@ constexpr std::chrono::milliseconds kReadTimeout(SerialPort::kReadTotalTimeoutMu
 
 }  // namespace
 
-std::optional<std::uint8_t> WaitForReadySign(const ProgrammingContext& run, SerialPort& port,
-                                             std::initializer_list<std::uint8_t> signs,
-                                             const CancelRequest::Wait& /*marked*/) {
+ReadySignWaitEnd WaitForReadySign(const ProgrammingContext& run, SerialPort& port,
+                                  std::initializer_list<std::uint8_t> signs, const CancelRequest::Wait& /*marked*/) {
+  using How = ReadySignWaitEnd::How;
   using Clock = std::chrono::steady_clock;
   for (;;) {
     const Clock::time_point start = Clock::now();
     std::uint8_t byte = 0;
     const bool received = port.ReadByte(byte);
-    if (run.cancel.Take()) return std::nullopt;
-    if (received && std::find(signs.begin(), signs.end(), byte) != signs.end()) return byte;
+    if (run.cancel.Take()) return {How::Cancelled};
+    if (received && std::find(signs.begin(), signs.end(), byte) != signs.end()) return {How::Arrived, byte};
+    if (!received && port.IsLineDown()) return {How::LineDown};
     if (!received) {
-      // A port that has gone (an adapter pulled out) fails every read at
-      // once; wait out the read's time instead of spinning.
+      // A read that fails at once for any other reason must not make this
+      // loop spin: wait out the read's time.
       const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
       if (elapsed < kReadTimeout) run.pauses.Pause(kReadTimeout - elapsed);
     }

@@ -2,16 +2,21 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <optional>
 
 #include "ProgrammingContext.h"
 
-// Reads byte after byte until one of `signs` arrives, ignoring every other byte and
-// every read that brings nothing: a module speaks only once the technician has
-// switched it on, so there is no limit. After each read a cancel request is
-// taken: then nullopt, and the caller ends the run. The caller marks the wait with a
+struct ReadySignWaitEnd {
+  enum class How { Arrived, Cancelled, LineDown } how;
+  std::uint8_t sign = 0;  // when Arrived
+};
+
+// Reads byte after byte until one of `signs` arrives, ignoring every other
+// byte and every read that brings nothing: a module speaks only once the
+// technician has switched it on, so there is no limit. After each read a
+// cancel request is taken, and a line that has gone (the adapter pulled out)
+// ends the wait too, since no sign can come any more; the caller then ends
+// the run. The caller marks the wait with a
 // CancelRequest::Wait before it tells the technician what to do, so that a
 // request made as soon as the instruction shows is not lost.
-std::optional<std::uint8_t> WaitForReadySign(const ProgrammingContext& run, SerialPort& port,
-                                             std::initializer_list<std::uint8_t> signs,
-                                             const CancelRequest::Wait& marked);
+ReadySignWaitEnd WaitForReadySign(const ProgrammingContext& run, SerialPort& port,
+                                  std::initializer_list<std::uint8_t> signs, const CancelRequest::Wait& marked);

@@ -46,6 +46,8 @@ bool SerialPort::ReadByte(std::uint8_t& destination) {
   return backend_->ReadOne(destination);
 }
 
+bool SerialPort::IsLineDown() const { return backend_->IsLineDown(); }
+
 int SerialPort::ReadBytes(std::uint8_t* destination, int count) {
   if (count < 0 || count > kReadBlockSize || (destination == nullptr && count > 0)) return 0;
   int received = 0;

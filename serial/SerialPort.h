@@ -58,6 +58,10 @@ class SerialPort {
 
   // True if one byte arrived within 3 s; otherwise destination keeps its value.
   bool ReadByte(std::uint8_t& destination);
+  // True when the last ReadByte brought nothing because the line is gone
+  // (the adapter pulled out, the far end hung up) rather than for want of a
+  // byte.
+  bool IsLineDown() const;
   // Reads up to count (0 to kReadBlockSize) bytes one by one, stopping at the
   // first that does not come; returns how many arrived. 0 for a count out of
   // range.

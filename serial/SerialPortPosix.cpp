@@ -159,6 +159,7 @@ bool SerialPortPosix::IsOpen() const { return fd_ >= 0; }
 
 bool SerialPortPosix::ReadOne(std::uint8_t& destination) {
   using Clock = std::chrono::steady_clock;
+  lineDown_ = false;
   if (!IsOpen()) return false;
   // Windows allows a read multiplier x bytes asked + constant, counted from
   // the start; one byte is asked here. The interval time-out runs between
@@ -179,9 +180,16 @@ bool SerialPortPosix::ReadOne(std::uint8_t& destination) {
     pollfd wanted{fd_, POLLIN, 0};
     const int ready = calls_.Poll(&wanted, 1, waitMs);
     if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return false;  // failed, or the time is up
+    if (ready == 0) return false;  // the time is up
+    if (ready < 0) {
+      lineDown_ = true;
+      return false;
+    }
     // Bytes still buffered when the far end went are read first.
-    if ((wanted.revents & POLLIN) == 0) return false;  // hang-up or error
+    if ((wanted.revents & POLLIN) == 0) {
+      lineDown_ = true;  // hang-up or error
+      return false;
+    }
     std::uint8_t byte = 0;
     const ssize_t got = calls_.Read(fd_, &byte, 1);
     if (got == 1) {
@@ -190,6 +198,7 @@ bool SerialPortPosix::ReadOne(std::uint8_t& destination) {
     }
     if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     // Readable but nothing to read (0) is the far end gone, like EIO.
+    lineDown_ = true;
     return false;
   }
 }

@@ -21,6 +21,7 @@ class SerialPortPosix final : public SerialPortBackend {
   bool Close() override;
   bool IsOpen() const override;
   bool ReadOne(std::uint8_t& destination) override;
+  bool IsLineDown() const override { return lineDown_; }
   bool WriteAll(const std::uint8_t* data, std::size_t length) override;
   bool WaitTransmitEmpty() override;
   bool PurgeTx() override;
@@ -43,4 +44,5 @@ class SerialPortPosix final : public SerialPortBackend {
   bool settingsFound_ = false;  // foundSettings_ holds what to restore
   termios foundSettings_{};
   Timeouts timeouts_{};
+  bool lineDown_ = false;
 };

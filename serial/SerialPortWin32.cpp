@@ -79,11 +79,17 @@ bool SerialPortWin32::Close() {
 bool SerialPortWin32::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 bool SerialPortWin32::ReadOne(std::uint8_t& destination) {
+  lineDown_ = false;
   if (!IsOpen()) return false;
   BYTE byte = 0;
   DWORD got = 0;
-  // Returns with nothing read when the time-outs run out.
-  if (!ReadFile(handle_, &byte, 1, &got, nullptr) || got != 1) return false;
+  // Returns TRUE with nothing read when the time-outs run out; a failure is
+  // the device gone.
+  if (!ReadFile(handle_, &byte, 1, &got, nullptr)) {
+    lineDown_ = true;
+    return false;
+  }
+  if (got != 1) return false;
   destination = byte;
   return true;
 }

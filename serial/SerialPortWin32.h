@@ -23,6 +23,7 @@ class SerialPortWin32 final : public SerialPortBackend {
   bool Close() override;
   bool IsOpen() const override;
   bool ReadOne(std::uint8_t& destination) override;
+  bool IsLineDown() const override { return lineDown_; }
   bool WriteAll(const std::uint8_t* data, std::size_t length) override;
   bool WaitTransmitEmpty() override;
   bool PurgeTx() override;
@@ -35,5 +36,6 @@ class SerialPortWin32 final : public SerialPortBackend {
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool lineDown_ = false;
   DCB settings_{};  // as written by Open
 };

@@ -27,6 +27,7 @@ struct ScriptedLine {
   std::vector<std::string> opens;  // the port names, in order
   int openPorts = 0;               // held at this moment
   bool failOpen = false;
+  bool hangUpAfterScript = false;  // reads beyond the script find the line gone
   int failOpenNumber = -1;   // fail the open with this index (0 = first)
   int failWriteNumber = -1;  // fail the write with this index
   // Called for every read that brings nothing; its count so far as argument.
@@ -66,7 +67,9 @@ class ScriptedBackend : public SerialPortBackend {
     return true;
   }
   bool IsOpen() const override { return open_; }
+  bool IsLineDown() const override { return lineDown_; }
   bool ReadOne(std::uint8_t& destination) override {
+    lineDown_ = false;
     if (!open_) return false;
     std::optional<std::uint8_t> next;
     if (!line_.reads.empty()) {
@@ -76,6 +79,10 @@ class ScriptedBackend : public SerialPortBackend {
     if (next) {
       destination = *next;
       return true;
+    }
+    if (line_.hangUpAfterScript) {
+      lineDown_ = true;
+      return false;
     }
     ++line_.emptyReads;
     if (line_.onEmptyRead) line_.onEmptyRead(line_.emptyReads);
@@ -107,6 +114,7 @@ class ScriptedBackend : public SerialPortBackend {
  private:
   ScriptedLine& line_;
   bool open_ = false;
+  bool lineDown_ = false;
 };
 
 inline std::unique_ptr<SerialPort> ScriptedLine::MakePort() {

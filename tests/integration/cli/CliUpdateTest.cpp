@@ -111,6 +111,17 @@ TEST_F(CliUpdateTest, CtrlCCallsOffTheWaitForTheReadySign) {
   EXPECT_EQ(rest, (std::vector<std::string>{"Programming canceled before start"}));
 }
 
+TEST_F(CliUpdateTest, APortThatGoesAwayEndsTheWaitForTheReadySign) {
+  const FirmwareRelease release(folder_.Path(), 16, 0);
+  ASSERT_TRUE(StartOven({"--no-ready"}));
+
+  ChildProcess& cli = StartCli({});
+  ASSERT_EQ(cli.ReadUntil("Switch main-power on...").back(), "Switch main-power on...");
+  oven_->Signal(SIGKILL);  // the line drops as if the adapter were pulled out
+  EXPECT_EQ(cli.ReadRest(std::chrono::seconds(10)), std::vector<std::string>{"Can't open COM-Port !!!"});
+  EXPECT_EQ(cli.Wait(std::chrono::seconds(5)), 1);
+}
+
 TEST_F(CliUpdateTest, CtrlCDuringTheTransferIsRefused) {
   // At the line's own pace, 40 full blocks take about two seconds.
   const FirmwareRelease release(folder_.Path(), 40, 0);

@@ -185,6 +185,12 @@ INSTANTIATE_TEST_SUITE_P(
                      l.failWriteNumber = 1;
                    },
                    Phase::Waiting, "ERROR: can't write to COM", false},
+        FailureRow{"PortGoneWhileWaiting",
+                   [](ScriptedLine& l) {
+                     l.Answer("x");
+                     l.hangUpAfterScript = true;
+                   },
+                   Phase::Waiting, "Can't open COM-Port !!!", false},
         FailureRow{"NoIdentification", [](ScriptedLine& l) { l.Answer(">"); }, Phase::Waiting,
                    "ERROR: TimeOut", false},
         FailureRow{"WrongIdentification", [](ScriptedLine& l) { l.Answer(">sdzt1!"); }, Phase::Waiting,

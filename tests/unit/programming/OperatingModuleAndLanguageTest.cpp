@@ -139,6 +139,7 @@ TEST_P(OperatingModuleFailureTest, EndsWithItsLineTheCloseLockOffAndThePortClose
 
   EXPECT_EQ(Run(), RunOutcome::Failed);
 
+  ASSERT_FALSE(window_.lines.empty());
   if (GetParam().line != nullptr) {
     EXPECT_EQ(window_.lines.back(), GetParam().line);
   } else {
@@ -154,6 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
     EveryFailureRow, OperatingModuleFailureTest,
     ::testing::Values(
         FailureRow{"PortDoesNotOpen", [](ScriptedLine& l) { l.failOpen = true; }, "Can't open COM-Port !!!"},
+        FailureRow{"PortGoneWhileWaiting", [](ScriptedLine& l) { l.hangUpAfterScript = true; },
+                   "Can't open COM-Port !!!"},
         FailureRow{"CommandNotWritten",
                    [](ScriptedLine& l) {
                      l.Answer("#");

@@ -157,6 +157,7 @@ TEST_F(SerialPortPtyTest, ByteReadGivesUpAfterThreeSecondsAtNoCpuCost) {
   EXPECT_LT(MillisecondsSince(start), 3300);
   EXPECT_LT(std::clock() - cpuBefore, CLOCKS_PER_SEC / 20);
   EXPECT_EQ(destination, 0xA5);
+  EXPECT_FALSE(port_.IsLineDown());
 }
 
 TEST_F(SerialPortPtyTest, ReadBytesReturnsWhatCameThreeSecondsAfterTheLastByte) {
@@ -237,6 +238,7 @@ TEST_F(SerialPortPtyTest, HangUpFailsReadsAndWritesAtOnce) {
   oven.join();
   EXPECT_FALSE(port_.Write(&destination, 1));
   EXPECT_FALSE(port_.ReadByte(destination));
+  EXPECT_TRUE(port_.IsLineDown());
   EXPECT_LT(MillisecondsSince(start), 1000);
   EXPECT_EQ(destination, 0x42);
 }
