@@ -6,6 +6,7 @@
 #include "ChildProcess.h"
 #include "FirmwareRelease.h"
 #include "HexFiles.h"
+#include "SerialPort.h"
 
 namespace {
 
@@ -137,6 +138,20 @@ TEST_F(CliUpdateTest, CtrlCDuringTheTransferIsRefused) {
   EXPECT_EQ(cli.Wait(), 1);
   EXPECT_NE(std::find(rest.begin(), rest.end(), "Update SM successful"), rest.end());
   EXPECT_NE(ReadAll(folder_ / "cli.err").find("must not be interrupted"), std::string::npos);
+}
+
+TEST_F(CliUpdateTest, APortHeldByAnotherProgramIsReportedAndNothingIsSent) {
+  const FirmwareRelease release(folder_.Path(), 16, 16);
+  ASSERT_TRUE(StartOven({}));
+  SerialPort holder;
+  ASSERT_TRUE(holder.Open(port_, 57600));
+
+  ChildProcess& cli = StartCli({});
+  const auto lines = cli.ReadRest();
+  EXPECT_EQ(cli.Wait(), 1);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "Can't open COM-Port !!!");
+  EXPECT_EQ(ReadAll(folder_ / "ovensim.err"), "");  // not even the update request came
 }
 
 TEST_F(CliUpdateTest, NeverGuessesAPort) {
