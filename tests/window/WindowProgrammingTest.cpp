@@ -127,19 +127,53 @@ class WindowProgrammingTest : public QObject {
     QVERIFY(ReadAll(folder / "language.bin") == release.ExpectedLanguage());
   }
 
-  void aRejectedBlockGivesTheUpdateButtonBack() {
+  // A few rows of the fault matrix, for what only the window shows: the
+  // controls each failure gives back.
+  void failuresLeaveTheirControls_data() {
+    QTest::addColumn<QStringList>("ovenOptions");
+    QTest::addColumn<bool>("languageFile");
+    QTest::addColumn<QString>("report");  // the last line, or the box's text
+    QTest::addColumn<bool>("updateBack");
+    QTest::addColumn<bool>("languageBack");
+    QTest::newRow("control module rejects a block")
+        << QStringList{"--reject-block", "2"} << true << "ERROR: wrong data/checksum" << true << false;
+    QTest::newRow("operating module rejects a block")
+        << QStringList{"--bm-reject-block", "2"} << true << "ERROR: wrong data/checksum" << false << false;
+    QTest::newRow("language telegram unanswered")
+        << QStringList{"--silent-telegram", "1"} << true << "ERROR: no answer from device" << true << true;
+    QTest::newRow("language file missing")
+        << QStringList{} << false
+        << "Error opening the language file Flash/flash_Std.bin: No such file or directory" << true << true;
+  }
+
+  void failuresLeaveTheirControls() {
+    QFETCH(QStringList, ovenOptions);
+    QFETCH(bool, languageFile);
+    QFETCH(QString, report);
     TemporaryFolder folder;
-    const FirmwareRelease release(folder.Path(), 8, 0);
+    const FirmwareRelease release(folder.Path(), 8, 8);
+    if (!languageFile) std::filesystem::remove(folder / "Flash" / "flash_Std.bin");
     std::optional<ChildProcess> oven;
-    auto window = Prepare(folder, oven, {"--reject-block", "2"});
+    std::vector<std::string> options;
+    for (const QString& option : ovenOptions) options.push_back(option.toStdString());
+    auto window = Prepare(folder, oven, options);
     QVERIFY(window);
 
+    // Only the missing file's row ends with a box; a watch for one that never
+    // comes would outlive this test.
+    QString boxText;
+    if (!languageFile) {
+      OnNextModal([&](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) boxText = box->text();
+      });
+    }
     qobject_cast<QAbstractButton*>(window->Control(ControlId::kUpdateButton))->click();
     QVERIFY(ServeUntil([] { return runEnded.load(); }, 20000));
-    QCOMPARE(Lines(*window).last(), QStringLiteral("ERROR: wrong data/checksum"));
+    QCOMPARE(languageFile ? Lines(*window).last() : boxText, report);
+    QVERIFY(!Lines(*window).contains(QStringLiteral("Upload process succeeded :-)")));
     QVERIFY(IsEnabled(*window, ControlId::kCancel));
-    QVERIFY(IsEnabled(*window, ControlId::kUpdateButton));
-    QVERIFY(!IsEnabled(*window, ControlId::kLanguageSelector));
+    QTEST(IsEnabled(*window, ControlId::kUpdateButton), "updateBack");
+    QTEST(IsEnabled(*window, ControlId::kLanguageSelector), "languageBack");
   }
 
   void closeKeysRaiseTheCancelRequestOnlyDuringAWaitForAReadySign() {
