@@ -123,6 +123,7 @@ void SerialLine::ResendAnswerIfLost() {
   ++answerResends_;
   log_.Note("the PC purged its input before reading the answer; sending it again");
   WriteOut(lastAnswer_);
+  lastTransmission_ = SimulatorClock::now();
 }
 
 void SerialLine::Consume(std::size_t count) {
@@ -170,20 +171,17 @@ void SerialLine::WriteOut(std::string_view bytes) {
 
 void SerialLine::AwaitDelivery(SimulatorClock::duration limit) {
   const auto deadline = SimulatorClock::now() + limit;
-  // The slave's queue shows a byte only once the kernel has passed it on, a
-  // moment after the write; and nothing signals a read on the far end, so
-  // look again every few ms.
-  auto next = std::min(lastTransmission_ + std::chrono::milliseconds(20), deadline);
+  // Delivered once the slave's queue is empty and no purge of the PC's has
+  // thrown the last answer away: such a purge shows up within moments of the
+  // answer, and the answer then goes out again (AwaitBytes does that). The
+  // queue shows a byte only once the kernel has passed it on, and nothing
+  // signals a read on the far end, so look again every few ms.
   while (!broken_ && !stop_.Requested()) {
     const auto now = SimulatorClock::now();
-    if (next > now) {
-      // ppoll without descriptors: a pause that a stop request can cut short.
-      const timespec pause = ToTimespec(next - now);
-      ::ppoll(nullptr, 0, &pause, &stop_.WaitMask());
-      continue;
-    }
-    if (now >= deadline || terminal_.UnreadOnSlave() == 0) return;
-    next = std::min(now + std::chrono::milliseconds(5), deadline);
+    const bool settled = now >= lastTransmission_ + kLostAnswerSilence &&
+                         resendAt_ == SimulatorClock::time_point::max();
+    if (now >= deadline || (settled && terminal_.UnreadOnSlave() == 0)) return;
+    AwaitBytes(std::min(now + std::chrono::milliseconds(5), deadline));
   }
 }
 
