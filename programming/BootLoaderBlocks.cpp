@@ -1,5 +1,6 @@
 #include "BootLoaderBlocks.h"
 
+#include "ProgrammingMessages.h"
 #include "SerialPort.h"
 
 namespace {
@@ -40,6 +41,23 @@ BlockTransferResult SendImageBlock(SerialPort& port, const HexImage& image, std:
   if (answer == BootLoader::kBlockAccepted) return BlockTransferResult::Accepted;
   if (answer == BootLoader::kBlockRejected) return BlockTransferResult::Rejected;
   return BlockTransferResult::UnexpectedAnswer;
+}
+
+unsigned BlockFailureMessage(BlockTransferResult result) {
+  switch (result) {
+    case BlockTransferResult::NumberNotWritten:
+    case BlockTransferResult::DataNotWritten:
+      return ProgrammingMessage::kTransmissionError;
+    case BlockTransferResult::NoAnswer:
+      return ProgrammingMessage::kNoAnswer;
+    case BlockTransferResult::Rejected:
+      return ProgrammingMessage::kWrongDataOrChecksum;
+    case BlockTransferResult::UnexpectedAnswer:
+    case BlockTransferResult::Accepted:
+    case BlockTransferResult::SentBlank:
+      break;
+  }
+  return 0;
 }
 
 bool SendEndMarkers(SerialPort& port) {

@@ -47,5 +47,9 @@ enum class BlockTransferResult {
 BlockTransferResult SendImageBlock(SerialPort& port, const HexImage& image, std::uint16_t number,
                                    const std::function<void()>& beforeData = {});
 
+// The message that reports a block that did not go through; 0 for an
+// answer that is neither '!' nor '@', which ends the run without a line.
+unsigned BlockFailureMessage(BlockTransferResult result);
+
 // The end marker, kEndMarkerWrites times; false at the first write that fails.
 bool SendEndMarkers(SerialPort& port);

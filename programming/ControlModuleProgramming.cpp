@@ -44,24 +44,12 @@ int BlockCountOf(const std::array<char, kIdentificationLength + 1>& received) {
   return 0;
 }
 
-// The end of the block transfer's failures.
+// The end of the block transfer's failures: only a block number that could
+// not be written leaves the Update button disabled.
 RunOutcome BlockFailure(WindowRequests& window, BlockTransferResult result) {
-  switch (result) {
-    case BlockTransferResult::NumberNotWritten:
-      return FailureEnd(window, Message::kTransmissionError, UpdateButton::StaysDisabled);
-    case BlockTransferResult::DataNotWritten:
-      return FailureEnd(window, Message::kTransmissionError, UpdateButton::Enabled);
-    case BlockTransferResult::NoAnswer:
-      return FailureEnd(window, Message::kNoAnswer, UpdateButton::Enabled);
-    case BlockTransferResult::Rejected:
-      return FailureEnd(window, Message::kWrongDataOrChecksum, UpdateButton::Enabled);
-    case BlockTransferResult::UnexpectedAnswer:
-    case BlockTransferResult::Accepted:
-    case BlockTransferResult::SentBlank:
-      break;
-  }
-  // An answer that is neither '!' nor '@' ends the run without a line.
-  return FailureEnd(window, 0, UpdateButton::Enabled);
+  const UpdateButton update =
+      result == BlockTransferResult::NumberNotWritten ? UpdateButton::StaysDisabled : UpdateButton::Enabled;
+  return FailureEnd(window, BlockFailureMessage(result), update);
 }
 
 }  // namespace

@@ -38,24 +38,6 @@ RunOutcome WithoutOperatingModuleFile(const ProgrammingContext& run) {
   return RunOutcome::Failed;
 }
 
-unsigned BlockFailureMessage(BlockTransferResult result) {
-  switch (result) {
-    case BlockTransferResult::NumberNotWritten:
-    case BlockTransferResult::DataNotWritten:
-      return Message::kTransmissionError;
-    case BlockTransferResult::NoAnswer:
-      return Message::kNoAnswer;
-    case BlockTransferResult::Rejected:
-      return Message::kWrongDataOrChecksum;
-    case BlockTransferResult::UnexpectedAnswer:
-    case BlockTransferResult::Accepted:
-    case BlockTransferResult::SentBlank:
-      break;
-  }
-  // An answer that is neither '!' nor '@' ends the run without a line.
-  return 0;
-}
-
 }  // namespace
 
 RunOutcome ProgramBM(const ProgrammingContext& run) {

@@ -20,7 +20,7 @@
 #include "AboutBox.h"
 #include "ControlId.h"
 #include "MainWindow.h"
-#include "NextModal.h"
+#include "WindowTestSupport.h"
 #include "PortProbe.h"
 #include "PtyPair.h"
 #include "UpdateCommand.h"
@@ -34,13 +34,6 @@ class Pty : public PtyPair {
  public:
   QString Path() const { return QString::fromStdString(PtyPair::Path()); }
 };
-
-QStringList Lines(const MainWindow& window) {
-  auto* list = qobject_cast<QListWidget*>(window.Control(ControlId::kMessageList));
-  QStringList lines;
-  for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-  return lines;
-}
 
 QComboBox* Combo(const MainWindow& window, int id) { return qobject_cast<QComboBox*>(window.Control(id)); }
 QAbstractButton* Button(const MainWindow& window, int id) {

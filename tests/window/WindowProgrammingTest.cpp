@@ -20,18 +20,11 @@
 #include "FirmwareRelease.h"
 #include "HexFiles.h"
 #include "MainWindow.h"
-#include "NextModal.h"
+#include "WindowTestSupport.h"
 #include "PortProbe.h"
 #include "ProgrammingWorker.h"
 
 namespace {
-
-QStringList Lines(const MainWindow& window) {
-  auto* list = qobject_cast<QListWidget*>(window.Control(ControlId::kMessageList));
-  QStringList lines;
-  for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-  return lines;
-}
 
 bool IsEnabled(const MainWindow& window, int id) { return window.Control(id)->isEnabled(); }
 
