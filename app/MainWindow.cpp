@@ -302,7 +302,7 @@ void MainWindow::SaveControlValues() {
 void MainWindow::OnUpdate() { settings_.updateCommand(*this); }
 
 void MainWindow::OnLanguageChanged() {
-  const LoadedCatalogue catalogue(settings_.catalogueDirectory, languageSelector_->currentIndex());
+  const LoadedCatalogue catalogue(settings_.catalogueDirectory.toStdU16String(), languageSelector_->currentIndex());
   ClearLines();
   for (unsigned number : kInstructionMessages) AppendLine(catalogue.Text(number));
   RepaintLines();
@@ -386,7 +386,7 @@ bool MainWindow::IsLumoChecked() {
 std::string MainWindow::LoadLocalizedText(unsigned number) {
   // Only the read of the selection goes to the window's thread; the catalogue
   // is loaded and read on the calling thread, so lookups may overlap.
-  return LookupText(settings_.catalogueDirectory, LanguageIndex(), number);
+  return LookupText(settings_.catalogueDirectory.toStdU16String(), LanguageIndex(), number);
 }
 
 void MainWindow::ShowMessageBox(const std::string& text, MessageBoxIcon icon) {

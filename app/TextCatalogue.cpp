@@ -1,34 +1,35 @@
 #include "TextCatalogue.h"
 
-#include <QDir>
+#include <system_error>
 
 #include "BuiltInMessageTable.h"
 
-QString LoadedCatalogue::CatalogueFileName(int languageIndex) {
+const char* LoadedCatalogue::CatalogueFileName(int languageIndex) {
   switch (languageIndex) {
-    case 1: return QStringLiteral("deutsch.qm");
-    case 2: return QStringLiteral("francais.qm");
-    default: return QStringLiteral("english.qm");
+    case 1: return "deutsch.qm";
+    case 2: return "francais.qm";
+    default: return "english.qm";
   }
 }
 
-LoadedCatalogue::LoadedCatalogue(const QString& directory, int languageIndex) {
-  loaded_ = translator_.load(QDir(directory).filePath(CatalogueFileName(languageIndex)));
-}
+LoadedCatalogue::LoadedCatalogue(const std::filesystem::path& directory, int languageIndex)
+    : catalogue_(QmCatalogue::Load(directory / CatalogueFileName(languageIndex))) {}
 
 std::string LoadedCatalogue::Text(unsigned number) const {
-  if (!loaded_) return std::string(BuiltInMessageText(number));
-  // Id-based catalogue: the id is the message number, with no context. A
-  // missing id gives a null string, which is the empty text we want.
-  const QByteArray id = QByteArray::number(number);
-  return translator_.translate(nullptr, id.constData()).toStdString();
+  if (!catalogue_) return std::string(BuiltInMessageText(number));
+  // Id-based catalogue: the id is the message number. A missing id gives the
+  // empty text.
+  return catalogue_->Translation(std::to_string(number));
 }
 
-QString CatalogueDirectory(const QString& executableDirectory) {
-  const QDir installed(executableDirectory + QStringLiteral("/../share/tessaramond"));
-  return installed.exists() ? installed.absolutePath() : executableDirectory;
+std::filesystem::path CatalogueDirectory(const std::filesystem::path& executableDirectory) {
+  const std::filesystem::path installed = executableDirectory / ".." / "share" / "tessaramond";
+  std::error_code error;
+  if (!std::filesystem::is_directory(installed, error)) return executableDirectory;
+  const std::filesystem::path absolute = std::filesystem::absolute(installed, error);
+  return error ? installed.lexically_normal() : absolute.lexically_normal();
 }
 
-std::string LookupText(const QString& catalogueDirectory, int languageIndex, unsigned number) {
+std::string LookupText(const std::filesystem::path& catalogueDirectory, int languageIndex, unsigned number) {
   return LoadedCatalogue(catalogueDirectory, languageIndex).Text(number);
 }

@@ -33,7 +33,8 @@ void UpdaterApp::Run(int argc, char** argv) {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
 
   MainWindowSettings settings;
-  settings.catalogueDirectory = CatalogueDirectory(QApplication::applicationDirPath());
+  settings.catalogueDirectory = QString::fromStdU16String(
+      CatalogueDirectory(QApplication::applicationDirPath().toStdU16String()).u16string());
   settings.runUpdateAtStart = HasCommandLineText(argc, argv);
   settings.updateCommand = updateCommand_;
 

@@ -3,32 +3,51 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <system_error>
 #include <utility>
 
-#include "BuiltInMessageTable.h"
 #include "ControlId.h"
-
-#if defined(TESSARAMOND_HAS_CATALOGUES)
-#include <QString>
-
 #include "TextCatalogue.h"
+
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #endif
 
 namespace {
 
 constexpr int kBarWidth = 40;
 
-#if defined(TESSARAMOND_HAS_CATALOGUES)
+// The folder of this program's executable; empty when it cannot be told.
+std::filesystem::path ExecutableDirectory() {
+#if defined(_WIN32)
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) return {};
+    if (length < name.size()) {
+      name.resize(length);
+      return std::filesystem::path(name).parent_path();
+    }
+    name.resize(name.size() * 2);  // cut short: try a larger buffer
+  }
+#else
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+#endif
+}
+
 // The catalogues of this program, found as the window finds its own.
-const QString& CatalogueFolder() {
-  static const QString folder = [] {
-    std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return CatalogueDirectory(QString::fromStdString(executable.parent_path().string()));
-  }();
+const std::filesystem::path& CatalogueFolder() {
+  static const std::filesystem::path folder = CatalogueDirectory(ExecutableDirectory());
   return folder;
 }
-#endif
 
 }  // namespace
 
@@ -72,11 +91,7 @@ std::string ConsoleWindow::SelectedPortName() { return portName_; }
 bool ConsoleWindow::IsLumoChecked() { return lumo_.load(); }
 
 std::string ConsoleWindow::LoadLocalizedText(unsigned number) {
-#if defined(TESSARAMOND_HAS_CATALOGUES)
   return LookupText(CatalogueFolder(), languageIndex_, number);
-#else
-  return std::string(BuiltInMessageText(number));
-#endif
 }
 
 void ConsoleWindow::ShowMessageBox(const std::string& text, MessageBoxIcon icon) {

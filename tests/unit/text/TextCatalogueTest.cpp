@@ -1,11 +1,11 @@
 #include "TextCatalogue.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,7 +14,9 @@
 
 namespace {
 
-const QString kCatalogues = QStringLiteral(CATALOGUE_DIR);
+const std::filesystem::path kCatalogues = CATALOGUE_DIR;
+
+std::filesystem::path PathOf(const QTemporaryDir& folder) { return folder.path().toStdU16String(); }
 
 TEST(BuiltInMessageTable, HoldsExactlyTheNumberedMessages) {
   std::vector<unsigned> expected{101, 110, 111, 112};
@@ -34,7 +36,7 @@ TEST(LoadedCatalogue, MissingOrBrokenCatalogueFallsBackToTheBuiltInTable) {
   QTemporaryDir empty;
   ASSERT_TRUE(empty.isValid());
   for (int language : {0, 1, 2}) {
-    const LoadedCatalogue catalogue(empty.path(), language);
+    const LoadedCatalogue catalogue(PathOf(empty), language);
     EXPECT_FALSE(catalogue.IsLoaded());
     EXPECT_EQ(catalogue.Text(153), "1. Switch off the main power from unit");
     EXPECT_EQ(catalogue.Text(101), "&About Tessaramond...");
@@ -42,11 +44,16 @@ TEST(LoadedCatalogue, MissingOrBrokenCatalogueFallsBackToTheBuiltInTable) {
     EXPECT_EQ(catalogue.Text(124), "");
   }
 
-  QFile garbage(QDir(empty.path()).filePath(QStringLiteral("deutsch.qm")));
-  ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-  garbage.write("this is no catalogue");
-  garbage.close();
-  EXPECT_EQ(LookupText(empty.path(), 1, 153), "1. Switch off the main power from unit");
+  std::ofstream(PathOf(empty) / "deutsch.qm", std::ios::binary) << "this is no catalogue";
+  EXPECT_EQ(LookupText(PathOf(empty), 1, 153), "1. Switch off the main power from unit");
+  // An empty file, one cut short within the magic, a folder in its place.
+  std::ofstream(PathOf(empty) / "english.qm", std::ios::binary).flush();
+  EXPECT_EQ(LookupText(PathOf(empty), 0, 153), "1. Switch off the main power from unit");
+  std::ofstream(PathOf(empty) / "francais.qm", std::ios::binary) << "\x3c\xb8\x64\x18\xca\xef\x9c\x95";
+  EXPECT_EQ(LookupText(PathOf(empty), 2, 116), BuiltInMessageText(116));
+  std::filesystem::remove(PathOf(empty) / "english.qm");
+  std::filesystem::create_directory(PathOf(empty) / "english.qm");
+  EXPECT_FALSE(LoadedCatalogue(PathOf(empty), 0).IsLoaded());
 }
 
 TEST(LoadedCatalogue, LanguageIndexChoosesTheCatalogueAndAnythingElseMeansEnglish) {
@@ -101,11 +108,16 @@ namespace {
 
 TEST(CatalogueDirectory, InstalledProgramReadsShareTessaramondAndTheBuildTreeItsOwnFolder) {
   QTemporaryDir root;
-  ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("bin")));
-  const QString bin = root.filePath(QStringLiteral("bin"));
+  const std::filesystem::path bin = PathOf(root) / "bin";
+  ASSERT_TRUE(std::filesystem::create_directory(bin));
   EXPECT_EQ(CatalogueDirectory(bin), bin);
-  ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("share/tessaramond")));
-  EXPECT_EQ(CatalogueDirectory(bin), root.filePath(QStringLiteral("share/tessaramond")));
+  // A file of that name is no installed catalogue folder.
+  ASSERT_TRUE(std::filesystem::create_directory(PathOf(root) / "share"));
+  std::ofstream(PathOf(root) / "share" / "tessaramond").flush();
+  EXPECT_EQ(CatalogueDirectory(bin), bin);
+  std::filesystem::remove(PathOf(root) / "share" / "tessaramond");
+  ASSERT_TRUE(std::filesystem::create_directory(PathOf(root) / "share" / "tessaramond"));
+  EXPECT_EQ(CatalogueDirectory(bin).string(), (PathOf(root) / "share" / "tessaramond").string());
 }
 
 }  // namespace
