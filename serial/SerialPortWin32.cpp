@@ -66,6 +66,7 @@ bool SerialPortWin32::Open(const std::string& portName, std::uint32_t baudRate, 
   }
   handle_ = handle;
   settings_ = settings;
+  wroteSinceOpen_ = false;
   return true;
 }
 
@@ -96,6 +97,7 @@ bool SerialPortWin32::ReadOne(std::uint8_t& destination) {
 
 bool SerialPortWin32::WriteAll(const std::uint8_t* data, std::size_t length) {
   if (!IsOpen()) return false;
+  wroteSinceOpen_ = true;
   const DWORD wanted = static_cast<DWORD>(length);
   DWORD written = 0;
   return WriteFile(handle_, data, wanted, &written, nullptr) && written == wanted;
@@ -108,7 +110,13 @@ bool SerialPortWin32::WaitTransmitEmpty() {
 }
 
 bool SerialPortWin32::PurgeTx() {
-  return IsOpen() && PurgeComm(handle_, SerialPort::kPurgeTxFlags) != FALSE;
+  if (!IsOpen()) return false;
+  // Once we have written, a transmit purge can only throw away our own bytes:
+  // with no flow control nothing else is ever queued, and a driver whose
+  // transmitter-empty event comes early (wine on a pseudo-terminal) would
+  // lose the end of the block.
+  if (wroteSinceOpen_) return true;
+  return PurgeComm(handle_, SerialPort::kPurgeTxFlags) != FALSE;
 }
 
 bool SerialPortWin32::PurgeRx() {

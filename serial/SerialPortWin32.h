@@ -37,5 +37,6 @@ class SerialPortWin32 final : public SerialPortBackend {
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool lineDown_ = false;
+  bool wroteSinceOpen_ = false;
   DCB settings_{};  // as written by Open
 };

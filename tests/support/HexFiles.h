@@ -1,13 +1,12 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -63,9 +62,16 @@ inline std::string ReadAll(const std::filesystem::path& path) {
 // A fresh folder under the system's temporary folder, removed with the object.
 class TemporaryFolder {
  public:
+  // A random name that nobody holds yet; create_directory fails on a taken one.
   TemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tessaramond-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    std::error_code error;
+    const auto base = std::filesystem::temp_directory_path(error);
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100 && path_.empty() && !error; ++attempt) {
+      const auto candidate = base / ("tessaramond-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
   }
   ~TemporaryFolder() {
     std::error_code ignored;

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 #include "ControlId.h"
 #include "FirmwareFileSelection.h"
@@ -16,9 +21,29 @@ std::string File(std::uint8_t marker, const std::string& identification) {
 class FirmwareFileSelectionTest : public ::testing::Test {
  protected:
   void Put(const std::string& name, const std::string& text) { WriteTextFile(hex_ / name, text); }
+#if defined(_WIN32)
+  // A file another program holds without sharing, as an editor or a virus
+  // scanner may.
+  void PutUnopenable(const std::string& name) {
+    Put(name, "");
+    holds_.push_back(CreateFileW((hex_ / name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  }
+  void RemoveUnopenable(const std::string&) {
+    for (HANDLE hold : holds_) CloseHandle(hold);
+    holds_.clear();
+  }
+  ~FirmwareFileSelectionTest() override { RemoveUnopenable(""); }
+  static constexpr const char* kUnopenableReason = "Permission denied";
+  std::vector<HANDLE> holds_;
+#else
+  // A link to nothing: listed in the folder, yet it cannot be opened.
   void PutUnopenable(const std::string& name) {
     std::filesystem::create_symlink(folder_ / "nowhere", hex_ / name);
   }
+  void RemoveUnopenable(const std::string& name) { std::filesystem::remove(hex_ / name); }
+  static constexpr const char* kUnopenableReason = "No such file or directory";
+#endif
   bool Run() { return LoadFirmwareFiles(window_, hex_); }
 
   TemporaryFolder folder_;
@@ -35,7 +60,9 @@ TEST_F(FirmwareFileSelectionTest, TakesTheFirstValidFileOfEachModuleByName) {
   Put("c.hex", File(0xC0, "/BM"));
   // Neither a folder nor a pipe is a firmware file; opening the pipe would hang.
   std::filesystem::create_directory(hex_ / "0.hex");
+#if !defined(_WIN32)
   ASSERT_EQ(::mkfifo((hex_ / "1.hex").c_str(), 0600), 0);
+#endif
   ASSERT_TRUE(Run());
   EXPECT_EQ(window_.lines, (std::vector<std::string>{"SM file found", "BM file found"}));
   EXPECT_TRUE(smFileLoaded);
@@ -83,13 +110,13 @@ TEST_F(FirmwareFileSelectionTest, UnopenableFileEndsTheCommandInTheControlModule
   ASSERT_FALSE(Run());
   ASSERT_EQ(window_.boxes.size(), 1u);
   EXPECT_EQ(window_.boxes[0], "The file " + (hex_ / "0.hex").generic_string() +
-                                  " cannot be opened: No such file or directory");
+                                  " cannot be opened: " + kUnopenableReason);
   EXPECT_TRUE(window_.lines.empty());
   EXPECT_TRUE(window_.enabledControls.at(ControlId::kUpdateButton));
   EXPECT_FALSE(smFileLoaded);
 
   // In the operating-module pass the file is passed over, and said so.
-  std::filesystem::remove(hex_ / "0.hex");
+  RemoveUnopenable("0.hex");
   PutUnopenable("2.hex");
   Put("3.hex", File(0x03, "/BM"));
   RecordingWindow second;
@@ -98,7 +125,7 @@ TEST_F(FirmwareFileSelectionTest, UnopenableFileEndsTheCommandInTheControlModule
   EXPECT_EQ(second.lines, (std::vector<std::string>{
                               "SM file found",
                               (hex_ / "2.hex").generic_string() +
-                                  ": cannot be opened: No such file or directory",
+                                  ": cannot be opened: " + kUnopenableReason,
                               "BM file found",
                           }));
   EXPECT_TRUE(smFileLoaded);
