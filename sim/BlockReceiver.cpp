@@ -22,7 +22,9 @@ constexpr unsigned kEndMarkers = 101;
 // After a data block the PC waits for the answer; after a blank block's
 // number it writes the next one at once. Quiet this long tells them apart.
 constexpr auto kQuietAfterData = 20ms;
-// The PC writes the end markers back to back and then nothing.
+// The PC writes the end markers back to back and then nothing. Paced, the
+// line carries them long after the PC wrote them, and a marker more, written
+// with them, would have come by then: kQuietAfterData is enough.
 constexpr auto kQuietAfterEnd = 100ms;
 // Within the transfer the PC never pauses this long of its own accord.
 constexpr auto kStallLimit = 10s;
@@ -179,7 +181,8 @@ DialogueEnd BlockReceiver::ReceiveEndMarkers(unsigned count) {
   const char* prefix = prefix_.c_str();
   for (unsigned markers = 0;; ++markers) {
     const bool all = markers == kEndMarkers;
-    const Fill fill = AwaitReceived(2, all ? kQuietAfterEnd : kStallLimit);
+    const auto quietAfterEnd = line_.Paced() ? kQuietAfterData : kQuietAfterEnd;
+    const Fill fill = AwaitReceived(2, all ? quietAfterEnd : kStallLimit);
     if (fill == Fill::Stopped) return DialogueEnd::Stopped;
     const auto received = line_.Received();
     if (all && received.empty()) return DialogueEnd::Completed;
@@ -204,7 +207,10 @@ DialogueEnd BlockReceiver::ReceiveEndMarkers(unsigned count) {
 
 BlockReceiver::Fill BlockReceiver::AwaitReceived(std::size_t count, SimulatorClock::duration quietLimit) {
   while (line_.Received().size() < count) {
-    switch (line_.AwaitBytes(line_.LastActivity() + quietLimit)) {
+    auto deadline = line_.LastActivity() + quietLimit;
+    // Paced, the line is not quiet while it still carries bytes in.
+    if (line_.Paced()) deadline = std::max(deadline, line_.ReceiveLineFree());
+    switch (line_.AwaitBytes(deadline)) {
       case SerialLine::Wait::Stopped:
         return Fill::Stopped;
       case SerialLine::Wait::TimedOut:

@@ -9,6 +9,10 @@
 namespace {
 
 constexpr auto kReadyInterval = std::chrono::milliseconds(100);
+// A purge of the PC's after a sign may have thrown it away, as when the PC
+// opens its port. A PC that read the sign writes its answer right after that
+// purge; one that stays silent this long waits for the next sign.
+constexpr auto kSilenceAfterPurge = std::chrono::milliseconds(20);
 
 }  // namespace
 
@@ -16,6 +20,7 @@ ReadySignAnswer AwaitReadySignAnswer(SerialLine& line, SimulatorLog& log, std::u
                                      const std::function<void()>& send, SimulatorClock::time_point giveUpAt) {
   UpdateRequestDetector updateRequest;
   bool readySent = false;
+  auto sentAt = SimulatorClock::time_point::min();
   auto nextReady = SimulatorClock::now();
   for (;;) {
     const auto received = line.Received();
@@ -41,9 +46,13 @@ ReadySignAnswer AwaitReadySignAnswer(SerialLine& line, SimulatorLog& log, std::u
     if (send && now >= nextReady) {
       send();
       readySent = true;
+      sentAt = SimulatorClock::now();
       // Keep the rhythm, but do not make up for lost time with a burst.
       nextReady += kReadyInterval;
       if (nextReady <= now) nextReady = now + kReadyInterval;
+    }
+    if (readySent && line.LastPurge() > sentAt) {
+      nextReady = std::min(nextReady, line.LastPurge() + kSilenceAfterPurge);
     }
     const auto deadline = std::min(giveUpAt, send ? nextReady : SimulatorClock::time_point::max());
     if (line.AwaitBytes(deadline) == SerialLine::Wait::Stopped) return ReadySignAnswer::Stopped;

@@ -31,6 +31,9 @@ constexpr auto kShortestTurnaround = std::chrono::milliseconds(1);
 // that write's own closing purge and is thrown away there.
 constexpr auto kLostAnswerSilence = std::chrono::milliseconds(20);
 constexpr int kMostResends = 3;
+// Paced: a sleep ends this much early and the rest is waited out awake, since
+// waking from a sleep takes tens of microseconds here, more on a busy machine.
+constexpr auto kWakeMargin = std::chrono::microseconds(300);
 
 // Computed from the byte count each time, so that long runs do not drift.
 nanoseconds LineTime(std::size_t bytes) {
@@ -48,10 +51,17 @@ void SleepUntil(SimulatorClock::time_point deadline) {
   }
 }
 
+// Never returns before `deadline`, and hardly after it.
+void WaitPreciselyUntil(SimulatorClock::time_point deadline) {
+  SleepUntil(deadline - kWakeMargin);
+  while (SimulatorClock::now() < deadline) {
+  }
+}
+
 }  // namespace
 
-SerialLine::SerialLine(PseudoTerminal& terminal, const StopRequest& stop, SimulatorLog& log, bool paced)
-    : terminal_(terminal), stop_(stop), log_(log), paced_(paced) {
+SerialLine::SerialLine(PseudoTerminal& terminal, const StopRequest& stop, SimulatorLog& log, Timing timing)
+    : terminal_(terminal), stop_(stop), log_(log), timing_(timing) {
   // A PC that does not read must not stop the oven.
   const int fd = terminal_.MasterDescriptor();
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -98,8 +108,9 @@ bool SerialLine::ReadPending() {
       return dataCame;
     }
     if (packet[0] != TIOCPKT_DATA) {
-      if ((packet[0] & TIOCPKT_FLUSHREAD) != 0 && !lastAnswer_.empty()) {
-        resendAt_ = SimulatorClock::now() + kLostAnswerSilence;
+      if ((packet[0] & TIOCPKT_FLUSHREAD) != 0) {
+        lastPurge_ = SimulatorClock::now();
+        if (!lastAnswer_.empty()) resendAt_ = lastPurge_ + kLostAnswerSilence;
       }
       continue;
     }
@@ -133,8 +144,9 @@ void SerialLine::Consume(std::size_t count) {
 void SerialLine::Send(std::string_view bytes) { Transmit(bytes, SimulatorClock::now(), false); }
 
 void SerialLine::Answer(std::string_view bytes) {
-  auto earliest = lastArrival_ + kShortestTurnaround;
-  if (paced_) earliest = std::max(earliest, receiveLineFree_);
+  auto earliest = lastArrival_;
+  if (timing_ != Timing::Prompt) earliest += kShortestTurnaround;
+  if (timing_ == Timing::Paced) earliest = std::max(earliest, receiveLineFree_);
   lastAnswer_.clear();
   Transmit(bytes, earliest, true);
   lastAnswer_ = std::string(bytes);
@@ -143,7 +155,7 @@ void SerialLine::Answer(std::string_view bytes) {
 }
 
 void SerialLine::Transmit(std::string_view bytes, SimulatorClock::time_point earliest, bool answer) {
-  if (!paced_) {
+  if (timing_ != Timing::Paced) {
     SleepUntil(earliest);
     // Purges the PC made before an answer do not concern it.
     if (answer) ReadPending();
@@ -153,7 +165,12 @@ void SerialLine::Transmit(std::string_view bytes, SimulatorClock::time_point ear
     for (std::size_t i = 0; i < bytes.size(); ++i) {
       // Each byte reaches the PC only once the line has carried it.
       transmitLineFree_ = start + LineTime(i + 1);
-      SleepUntil(transmitLineFree_);
+      // The PC goes on when the last byte is there; the others may be late.
+      if (i + 1 == bytes.size()) {
+        WaitPreciselyUntil(transmitLineFree_);
+      } else {
+        SleepUntil(transmitLineFree_);
+      }
       if (answer && i == 0) ReadPending();
       WriteOut(bytes.substr(i, 1));
     }

@@ -27,6 +27,7 @@ std::optional<SimulatorOptions> SimulatorOptions::Parse(int argc, char** argv, s
     bool* flag;
   } switches[] = {
       {"--pace", &options.pace},
+      {"--prompt", &options.prompt},
       {"--once", &options.once},
       {"--help", &options.helpRequested},
       {"--no-control-module", &options.noControlModule},
@@ -110,6 +111,7 @@ std::optional<SimulatorOptions> SimulatorOptions::Parse(int argc, char** argv, s
     if (!known) return wrong("unknown argument '" + std::string(argument) + "'");
   }
   if (options.smOnly && options.noControlModule) return wrong("--sm-only and --no-control-module exclude each other");
+  if (options.pace && options.prompt) return wrong("--pace and --prompt exclude each other");
   return options;
 }
 
@@ -125,6 +127,10 @@ const char* SimulatorOptions::UsageText() {
          "  --save DIR               save what is received as DIR/sm-image.bin,\n"
          "                           DIR/bm-image.bin and DIR/language.bin\n"
          "  --pace                   take as long as a 57600-baud line would\n"
+         "  --prompt                 answer as soon as the PC's bytes are in, without\n"
+         "                           the 1 ms a real line needs at least, and send an\n"
+         "                           answer again when the PC's purge after its write\n"
+         "                           threw it away: times the PC, not the line\n"
          "  --once                   end after one run: after the closing telegram, a\n"
          "                           fault or a protocol error, or when '#' has been\n"
          "                           unanswered for 10 s (a PC without a BM file); the\n"

@@ -46,6 +46,7 @@ struct SimulatorOptions {
   std::string linkPath;
   std::string saveFolder;
   bool pace = false;
+  bool prompt = false;
   bool once = false;
   bool helpRequested = false;
   bool noControlModule = false;

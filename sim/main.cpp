@@ -1,6 +1,7 @@
 // ovensim: plays a Pellandrix oven on a pseudo-terminal, so that the programs
 // can be run and tested without an oven and without a real serial port.
 
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,8 +53,15 @@ int main(int argc, char** argv) {
   std::printf("%s\n", terminal.SlavePath().c_str());
   std::fflush(stdout);
 
+  // Sleeps end when asked, not up to 50 us later: the paced line's timing
+  // depends on it.
+  ::prctl(PR_SET_TIMERSLACK, 1UL);
+
   SimulatorLog log;
-  SerialLine line(terminal, stop, log, options->pace);
+  const auto timing = options->pace     ? SerialLine::Timing::Paced
+                      : options->prompt ? SerialLine::Timing::Prompt
+                                        : SerialLine::Timing::Turnaround;
+  SerialLine line(terminal, stop, log, timing);
   const int status = Oven(line, log, *options).Run();
   // Closing the master would throw away what the PC has not read yet.
   line.AwaitDelivery(std::chrono::seconds(3));

@@ -204,6 +204,24 @@ TEST(OvenSimulator, SdzModuleTakesItsOwnBlockCountThroughNoise) {
   EXPECT_EQ(ReadFile(folder / "sm-image.bin"), image);
 }
 
+// Answering at once, the oven's answer often reaches the PC before the PC's
+// purge after its write and is thrown away there: it must come again, and
+// every block must still be taken exactly once.
+TEST(OvenSimulator, PromptAnswersThatThePurgeThrewAwayComeAgain) {
+  TemporaryFolder folder;
+  Simulator simulator({"--prompt", "--save", folder.Path().string(), "--once", "--sm-only"}, folder);
+  Port port(simulator.PortPath());
+  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
+
+  std::vector<std::pair<std::size_t, Bytes>> blocks;
+  for (std::size_t number = 0; number < 508; number += 3) blocks.push_back({number, {}});
+  const Bytes image = Image(508, blocks);
+  EXPECT_EQ(port.Greet(), "DpcT4!");
+  EXPECT_EQ(port.SendBlocks(image), std::string(blocks.size(), '!'));
+  EXPECT_EQ(simulator.ExitStatus(), 0);
+  EXPECT_EQ(ReadFile(folder / "sm-image.bin"), image);
+}
+
 TEST(OvenSimulator, WrongSumIsRefusedAndCountsAsTheProgramsFault) {
   TemporaryFolder folder;
   Simulator simulator({"--save", folder.Path().string(), "--once", "--sm-only"}, folder);
