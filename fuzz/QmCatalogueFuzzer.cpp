@@ -10,23 +10,7 @@
 #include <vector>
 
 #include "QmCatalogue.h"
-
-namespace {
-
-bool IsUtf8(const std::string& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
-}  // namespace
+#include "Utf8Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto catalogue = QmCatalogue::FromBytes(std::vector<std::uint8_t>(data, data + size));

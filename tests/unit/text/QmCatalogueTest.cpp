@@ -2,6 +2,7 @@
 // it: the same texts from our catalogues, and from broken ones no crash and
 // no read beyond the file.
 #include "QmCatalogue.h"
+#include "Utf8Text.h"
 
 #include <QString>
 #include <QTranslator>
@@ -293,19 +294,6 @@ TEST(QmCatalogue, ABrokenContextTableGivesTheEmptyText) {
   const Bytes holdsEmpty = CatalogueBuilder(good).Section(0x2f, {0, 1, 0, 1, 0, 0, 1, 0, 0}).Build();
   EXPECT_EQ(QtReading(holdsEmpty).Translation("7"), "x");
   EXPECT_EQ(QmCatalogue::FromBytes(holdsEmpty)->Translation("7"), "x");
-}
-
-bool IsUtf8(const std::string& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
-    }
-    i += length;
-  }
-  return true;
 }
 
 TEST(QmCatalogue, DamagedAndRandomBytesNeverReadBeyondTheFile) {
