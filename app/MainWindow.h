@@ -1,66 +1,63 @@
 #pragma once
 
-#include <QDialog>
-#include <QHash>
-#include <QString>
-
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <string>
-#include <type_traits>
-#include <utility>
-
-#include <QMetaObject>
-#include <QThread>
 
 #include "PortProbe.h"
 #include "WindowRequests.h"
 
-class QComboBox;
-class QListWidget;
-class QProgressBar;
-class QAbstractButton;
-
+class MainWindowView;
 class MainWindow;
 
 struct MainWindowSettings {
   // Folder of english.qm, deutsch.qm and francais.qm.
-  QString catalogueDirectory;
+  std::filesystem::path catalogueDirectory{};
   // The command line held an argument: run the Update command at start-up.
   bool runUpdateAtStart = false;
   // What the Update button runs; empty means the real Update command. Tests
   // put their own here.
-  std::function<void(MainWindow&)> updateCommand;
+  std::function<void(MainWindow&)> updateCommand{};
   // How the serial ports are found; empty means the real probe.
-  std::function<PortProbeResult()> portProbe;
+  std::function<PortProbeResult()> portProbe{};
 };
 
-// The one main window. It also serves the window requests of the programming
-// worker: from any thread, each request is carried out on the window's thread
-// and returns once done.
-class MainWindow : public QDialog, public WindowRequests {
-  Q_OBJECT
+// The one main window: what it does, whichever toolkit draws it. It runs the
+// initialisation, reacts to the window's events (Update, a language change,
+// the close keys, the About entry) and serves the programming worker's
+// requests: from any thread, each is carried out on the window's thread and
+// returns once done.
+class MainWindow : public WindowRequests {
  public:
-  explicit MainWindow(MainWindowSettings settings, QWidget* parent = nullptr);
-  ~MainWindow() override;
+  MainWindow(MainWindowView& view, MainWindowSettings settings);
 
-  // The control with the given id (see ControlId); nullptr for an unknown id.
-  QWidget* Control(int controlId) const;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
-  // The About entry as start-up made it; empty when the language had no text.
-  const QString& AboutEntryText() const { return aboutEntryText_; }
+  // The initialisation steps, run by the view before the window is first
+  // shown. Nothing here lets the window take messages, so a worker started by
+  // the start-up Update sees the window only once it is complete.
+  void Initialise();
 
+  // Events, passed on by the view on the window's thread.
+  void OnUpdate();             // the Update button 1029 and its hidden twin 1003
+  void OnProgramSm();          // the hidden button 1010
+  void OnLanguageChanged();    // a selection change in the language selector
+  void OnCancel();             // Esc, the close box, Close in the system menu, Alt+F4
+  void OnAboutCommand();       // the About entry
+  void OnHelpKey();            // F1: the About box, where the About entry exists
+
+  // The About entry as start-up made it; empty when there is none.
+  const std::string& AboutEntryText() const { return aboutEntryText_; }
   // How often the close lock refused a close (each refusal also beeps).
   int BeepCount() const { return beepCount_.load(); }
-
   // The state of check box 1011 as the window's data exchange keeps it.
   int ArdmoreCheckState() const { return ardmoreCheckState_; }
   // Copies the controls' values into the window's members.
   void SaveControlValues();
 
-  void ShowAboutBox();
-  // The Update command, as a click of the Update button runs it.
-  void OnUpdate();
+  MainWindowView& View() { return view_; }
 
   // WindowRequests
   void AppendLine(const std::string& text) override;
@@ -74,56 +71,23 @@ class MainWindow : public QDialog, public WindowRequests {
   std::string LoadLocalizedText(unsigned number) override;
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override;
 
- public slots:
-  // Esc, the close box and the window manager's close all come here.
-  void reject() override;
-
- protected:
-  void contextMenuEvent(QContextMenuEvent* event) override;
-#ifdef Q_OS_WIN
-  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#endif
-
- private slots:
-  void OnLanguageChanged();
-
  private:
-  void CreateTemplateControls();
-  void CreateBitmapButtons();
-  void Initialise();
   void AddAboutEntry();
+  void AppendInstructionLines(const std::function<std::string(unsigned)>& text);
   void ProbeComPorts();
   void LoadControlValues();
-  int LanguageIndex();
 
-  // Runs f on the window's thread and returns its result. A blocking queued
-  // call from the window's own thread would deadlock, so that case calls
-  // directly.
-  template <typename F>
-  auto OnWindowThread(F&& f) -> std::invoke_result_t<F> {
-    using Result = std::invoke_result_t<F>;
-    if (QThread::currentThread() == thread()) return f();
-    if constexpr (std::is_void_v<Result>) {
-      QMetaObject::invokeMethod(this, std::forward<F>(f), Qt::BlockingQueuedConnection);
-    } else {
-      Result result{};
-      QMetaObject::invokeMethod(this, std::forward<F>(f), Qt::BlockingQueuedConnection, &result);
-      return result;
-    }
-  }
-
+  MainWindowView& view_;
   MainWindowSettings settings_;
-  QHash<int, QWidget*> controls_;
-  QComboBox* portSelector_ = nullptr;
-  QComboBox* languageSelector_ = nullptr;
-  QComboBox* editionSelector_ = nullptr;
-  QListWidget* messageList_ = nullptr;
-  QProgressBar* progressBar_ = nullptr;
-  QAbstractButton* cancelControl_ = nullptr;
-  QString aboutEntryText_;
+  bool initialising_ = false;
+  std::string aboutEntryText_;
   int ardmoreCheckState_ = 0;
+  // The progress range last set: a position beyond it stands at its end.
+  int progressMinimum_ = 0;
+  int progressMaximum_ = 100;
   std::atomic<int> beepCount_{0};
 };
 
-// The one main window, set at start-up before it runs and never changed.
+// The one main window, set at start-up before it initialises and never
+// changed afterwards.
 extern MainWindow* theMainWindow;

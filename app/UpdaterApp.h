@@ -3,9 +3,11 @@
 #include <functional>
 
 class MainWindow;
+class MainWindowView;
 
-// The application: builds the one main window, runs it modally, and ends the
-// process when the modal run ends. Nothing is stored between runs.
+// The application: builds the one main window, makes it theMainWindow, runs
+// it modally, and ends the process when the modal run ends. Nothing is stored
+// between runs.
 class UpdaterApp {
  public:
   UpdaterApp() = default;
@@ -13,10 +15,15 @@ class UpdaterApp {
   explicit UpdaterApp(std::function<void(MainWindow&)> updateCommand)
       : updateCommand_(std::move(updateCommand)) {}
 
-  // Never returns: a worker thread may still be blocked on the port or in a
-  // window request when the window closes, so the process ends right there,
-  // with exit code 0, before anything it might touch is torn down.
-  [[noreturn]] void Run(int argc, char** argv);
+  // Start-up on the toolkit's window `view`; returns when the modal run ends.
+  // The window is never destroyed: a worker may still be in one of its
+  // requests.
+  void RunMainWindow(MainWindowView& view, bool startedWithArgument) const;
+
+  // The same, then ends the process with exit code 0 at once: a worker thread
+  // may still be blocked on the port or in a window request, so nothing it
+  // might touch is torn down.
+  [[noreturn]] void Run(MainWindowView& view, bool startedWithArgument) const;
 
  private:
   std::function<void(MainWindow&)> updateCommand_;

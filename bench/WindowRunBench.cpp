@@ -39,9 +39,16 @@
 #include "MainWindow.h"
 #include "Pauses.h"
 #include "ProgrammingWorker.h"
+#include "QtApplicationStart.h"
+#include "QtMainWindowView.h"
 #include "UpdaterApp.h"
 
 namespace {
+
+// The Qt window of the one main window; nullptr before start-up made it.
+QtMainWindowView* TheView() {
+  return theMainWindow != nullptr ? dynamic_cast<QtMainWindowView*>(&theMainWindow->View()) : nullptr;
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -101,7 +108,7 @@ class StallProbe : public QObject {
   }
 
   static std::string LastLine() {
-    auto* list = qobject_cast<QListWidget*>(theMainWindow->Control(ControlId::kMessageList));
+    auto* list = qobject_cast<QListWidget*>(TheView()->Control(ControlId::kMessageList));
     return list->count() > 0 ? list->item(list->count() - 1)->text().toStdString() : std::string();
   }
 
@@ -155,14 +162,14 @@ void UpdateWithScaledPauses(MainWindow& window) {
   if (!LoadFirmwareFiles(window, kFirmwareFolder)) {
     // No run starts: end here rather than wait for one.
     outcome = static_cast<int>(RunOutcome::Failed);
-    QMetaObject::invokeMethod(theMainWindow, &Finish, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(TheView(), &Finish, Qt::QueuedConnection);
     return;
   }
   StartProgrammingWorker(
       ProgrammingContext{window, [] { return std::make_unique<SerialPort>(); }, pauses, theCancelRequest},
       [](RunOutcome result) {
         outcome = static_cast<int>(result);
-        QMetaObject::invokeMethod(theMainWindow, &Finish, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(TheView(), &Finish, Qt::QueuedConnection);
       });
 }
 
@@ -182,7 +189,7 @@ void CloseMessageBoxes() {
 class PressUpdateWhenExposed : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (theMainWindow == nullptr || event->type() != QEvent::Expose || watched != theMainWindow->windowHandle()) {
+    if (theMainWindow == nullptr || event->type() != QEvent::Expose || watched != TheView()->windowHandle()) {
       return false;
     }
     QCoreApplication::instance()->removeEventFilter(this);
@@ -191,7 +198,7 @@ class PressUpdateWhenExposed : public QObject {
       CloseMessageBoxes();
       runStart = Clock::now();
       probe->Start();
-      qobject_cast<QAbstractButton*>(theMainWindow->Control(ControlId::kUpdateButton))->click();
+      qobject_cast<QAbstractButton*>(TheView()->Control(ControlId::kUpdateButton))->click();
     });
     return false;
   }
@@ -208,5 +215,5 @@ int main(int argc, char** argv) {
     pauseScale = std::atof(argv[2]);
     argc = 1;  // nothing after the program's name: no Update at start
   }
-  UpdaterApp(UpdateWithScaledPauses).Run(argc, argv);
+  StartQtApplication(argc, argv, UpdaterApp(UpdateWithScaledPauses));
 }

@@ -21,9 +21,16 @@
 #include <ctime>
 
 #include "MainWindow.h"
+#include "QtApplicationStart.h"
+#include "QtMainWindowView.h"
 #include "UpdaterApp.h"
 
 namespace {
+
+// The Qt window of the one main window; nullptr before start-up made it.
+QtMainWindowView* TheView() {
+  return theMainWindow != nullptr ? dynamic_cast<QtMainWindowView*>(&theMainWindow->View()) : nullptr;
+}
 
 long long Now() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -46,8 +53,8 @@ class FirstExposeWatch : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (theMainWindow == nullptr) return false;
-    if (shown == 0 && event->type() == QEvent::Show && watched == theMainWindow) shown = Now();
-    if (exposed == 0 && event->type() == QEvent::Expose && watched == theMainWindow->windowHandle()) {
+    if (shown == 0 && event->type() == QEvent::Show && watched == TheView()) shown = Now();
+    if (exposed == 0 && event->type() == QEvent::Expose && watched == TheView()->windowHandle()) {
       exposed = Now();
       exposedCpuMs = ProcessCpuMs();
       QTimer::singleShot(0, [] {
@@ -70,4 +77,4 @@ void WatchForFirstExpose() {
 
 Q_COREAPP_STARTUP_FUNCTION(WatchForFirstExpose)
 
-int main(int argc, char** argv) { UpdaterApp().Run(argc, argv); }
+int main(int argc, char** argv) { StartQtApplication(argc, argv, UpdaterApp()); }

@@ -8,40 +8,12 @@
 #include <utility>
 
 #include "ControlId.h"
+#include "ExecutableDirectory.h"
 #include "TextCatalogue.h"
-
-#if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
 
 namespace {
 
 constexpr int kBarWidth = 40;
-
-// The folder of this program's executable; empty when it cannot be told.
-std::filesystem::path ExecutableDirectory() {
-#if defined(_WIN32)
-  std::wstring name(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
-    if (length == 0) return {};
-    if (length < name.size()) {
-      name.resize(length);
-      return std::filesystem::path(name).parent_path();
-    }
-    name.resize(name.size() * 2);  // cut short: try a larger buffer
-  }
-#else
-  std::error_code error;
-  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-#endif
-}
 
 // The catalogues of this program, found as the window finds its own.
 const std::filesystem::path& CatalogueFolder() {

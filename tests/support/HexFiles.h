@@ -86,3 +86,21 @@ class TemporaryFolder {
  private:
   std::filesystem::path path_;
 };
+
+// Makes `folder` the working directory for the object's life: the program
+// reads Hex/ and Flash/ relative to it.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~WorkingDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+  }
+  WorkingDirectory(const WorkingDirectory&) = delete;
+  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};

@@ -9,10 +9,13 @@
 #include <thread>
 
 #include "MainWindow.h"
+#include "MainWindowView.h"
+#include "QtApplicationStart.h"
+#include "QtMainWindowView.h"
 #include "UpdaterApp.h"
 
 int main(int argc, char** argv) {
-  UpdaterApp([](MainWindow& window) {
+  StartQtApplication(argc, argv, UpdaterApp([](MainWindow& window) {
     static int neverWritten[2];
     if (::pipe(neverWritten) == 0) {
       std::thread([] {
@@ -26,6 +29,7 @@ int main(int argc, char** argv) {
         window.SetProgressPosition(1);
       }
     }).detach();
-    QTimer::singleShot(300, &window, [&window] { window.reject(); });
-  }).Run(argc, argv);
+    auto& view = dynamic_cast<QtMainWindowView&>(window.View());
+    QTimer::singleShot(300, &view, [&view] { view.reject(); });
+  }));
 }

@@ -1,5 +1,5 @@
-// The window driving a programming run against the oven simulator, and the
-// window's side of the close lock and the cancel request.
+// The Qt window driving a programming run against the oven simulator: its
+// requests served by Qt while a real worker talks to the oven.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -19,14 +19,13 @@
 #include "FirmwareFileSelection.h"
 #include "FirmwareRelease.h"
 #include "HexFiles.h"
-#include "MainWindow.h"
 #include "WindowTestSupport.h"
 #include "PortProbe.h"
 #include "ProgrammingWorker.h"
 
 namespace {
 
-bool IsEnabled(const MainWindow& window, int id) { return window.Control(id)->isEnabled(); }
+bool IsEnabled(const QtWindow& qt, int id) { return qt.view.Control(id)->isEnabled(); }
 
 // Serves the window's events until `done` holds or the time is up. Unlike
 // QTRY_*, whose waits sleep between batches of events, this answers each of
@@ -53,7 +52,7 @@ class WindowProgrammingTest : public QObject {
 
   // The simulator on a pty as the only port, and the window in `folder`,
   // whose Update command runs the real one with pauses that take no time.
-  std::unique_ptr<MainWindow> Prepare(TemporaryFolder& folder, std::optional<ChildProcess>& oven,
+  std::unique_ptr<QtWindow> Prepare(TemporaryFolder& folder, std::optional<ChildProcess>& oven,
                                       std::vector<std::string> ovenOptions) {
     std::vector<std::string> command{OVENSIM_PATH, "--once", "--save", folder.Path().string()};
     command.insert(command.end(), ovenOptions.begin(), ovenOptions.end());
@@ -64,7 +63,7 @@ class WindowProgrammingTest : public QObject {
     QDir::setCurrent(QString::fromStdString(folder.Path().string()));
 
     MainWindowSettings settings;
-    settings.catalogueDirectory = QStringLiteral(CATALOGUE_DIR);
+    settings.catalogueDirectory = CATALOGUE_DIR;
     settings.updateCommand = [](MainWindow& window) {
       static ScaledPauses noPauses(0.0);
       window.SaveControlValues();
@@ -74,20 +73,9 @@ class WindowProgrammingTest : public QObject {
           ProgrammingContext{window, [] { return std::make_unique<SerialPort>(); }, noPauses, theCancelRequest},
           [](RunOutcome) { runEnded = true; });
     };
-    auto window = std::make_unique<MainWindow>(std::move(settings));
-    window->show();
-    return window;
-  }
-
-  // A shown window without ports whose Update does nothing.
-  static std::unique_ptr<MainWindow> IdleWindow() {
-    qputenv(kPortListVariable, "");
-    MainWindowSettings settings;
-    settings.catalogueDirectory = QStringLiteral(CATALOGUE_DIR);
-    settings.updateCommand = [](MainWindow&) {};
-    auto window = std::make_unique<MainWindow>(std::move(settings));
-    window->show();
-    return window;
+    auto qt = std::make_unique<QtWindow>(std::move(settings));
+    qt->view.show();
+    return qt;
   }
 
  private slots:
@@ -102,17 +90,17 @@ class WindowProgrammingTest : public QObject {
     QStringList linesUnderTheBox;
     OnNextModal([&](QWidget* modal) {
       if (auto* box = qobject_cast<QMessageBox*>(modal)) boxText = box->text();
-      linesUnderTheBox = Lines(*window);
+      linesUnderTheBox = Lines(window->view);
     });
-    qobject_cast<QAbstractButton*>(window->Control(ControlId::kUpdateButton))->click();
+    qobject_cast<QAbstractButton*>(window->view.Control(ControlId::kUpdateButton))->click();
     QVERIFY(ServeUntil([] { return runEnded.load(); }, 60000));
     QCOMPARE(boxText, QStringLiteral("Update ok!!!"));
     QCOMPARE(linesUnderTheBox.last(), QStringLiteral("Upload process succeeded :-)"));
-    QCOMPARE(Lines(*window).last(), QStringLiteral("Upload process succeeded :-)"));
+    QCOMPARE(Lines(window->view).last(), QStringLiteral("Upload process succeeded :-)"));
     QVERIFY(IsEnabled(*window, ControlId::kUpdateButton));
     QVERIFY(IsEnabled(*window, ControlId::kCancel));
     QVERIFY(IsEnabled(*window, ControlId::kLanguageSelector));
-    QCOMPARE(qobject_cast<QProgressBar*>(window->Control(ControlId::kProgressBar))->value(), 2560);
+    QCOMPARE(qobject_cast<QProgressBar*>(window->view.Control(ControlId::kProgressBar))->value(), 2560);
 
     QCOMPARE(oven->Wait(), 0);
     QVERIFY(ReadAll(folder / "sm-image.bin") == release.ExpectedSm());
@@ -160,38 +148,13 @@ class WindowProgrammingTest : public QObject {
         if (auto* box = qobject_cast<QMessageBox*>(modal)) boxText = box->text();
       });
     }
-    qobject_cast<QAbstractButton*>(window->Control(ControlId::kUpdateButton))->click();
+    qobject_cast<QAbstractButton*>(window->view.Control(ControlId::kUpdateButton))->click();
     QVERIFY(ServeUntil([] { return runEnded.load(); }, 20000));
-    QCOMPARE(languageFile ? Lines(*window).last() : boxText, report);
-    QVERIFY(!Lines(*window).contains(QStringLiteral("Upload process succeeded :-)")));
+    QCOMPARE(languageFile ? Lines(window->view).last() : boxText, report);
+    QVERIFY(!Lines(window->view).contains(QStringLiteral("Upload process succeeded :-)")));
     QVERIFY(IsEnabled(*window, ControlId::kCancel));
     QTEST(IsEnabled(*window, ControlId::kUpdateButton), "updateBack");
     QTEST(IsEnabled(*window, ControlId::kLanguageSelector), "languageBack");
-  }
-
-  void closeKeysRaiseTheCancelRequestOnlyDuringAWaitForAReadySign() {
-    auto idle = IdleWindow();
-    MainWindow& window = *idle;
-    window.EnableControl(ControlId::kCancel, false);
-
-    window.reject();  // the close lock, and no wait: only a beep
-    QCOMPARE(window.BeepCount(), 1);
-    {
-      const CancelRequest::Wait wait(theCancelRequest);
-      window.reject();
-      QCOMPARE(window.BeepCount(), 1);
-      QVERIFY(theCancelRequest.Take());
-    }
-    QVERIFY(window.isVisible());
-  }
-
-  void theNewestLineIsAlwaysInView() {
-    auto idle = IdleWindow();
-    MainWindow& window = *idle;
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    for (int i = 0; i < 30; ++i) window.AppendLine("line " + std::to_string(i));
-    auto* list = qobject_cast<QListWidget*>(window.Control(ControlId::kMessageList));
-    QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1))));
   }
 };
 

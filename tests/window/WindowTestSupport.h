@@ -7,13 +7,26 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 #include "ControlId.h"
 #include "MainWindow.h"
+#include "QtMainWindowView.h"
+
+// The Qt window with its behaviour, initialised as the program's start-up
+// does it but without the modal run, so a test can drive it.
+struct QtWindow {
+  explicit QtWindow(MainWindowSettings settings) : window(view, std::move(settings)) {
+    view.Attach(window);
+    window.Initialise();
+  }
+  QtMainWindowView view;
+  MainWindow window;
+};
 
 // The message list's lines, top to bottom.
-inline QStringList Lines(const MainWindow& window) {
-  auto* list = qobject_cast<QListWidget*>(window.Control(ControlId::kMessageList));
+inline QStringList Lines(const QtMainWindowView& view) {
+  auto* list = qobject_cast<QListWidget*>(view.Control(ControlId::kMessageList));
   QStringList lines;
   for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
   return lines;

@@ -10,6 +10,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Quendraflox"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
+  // A window does not take its parent's font by itself.
+  setFont(parent->font());
   const DialogUnits units(font());
 
   auto* icon = new QLabel(this);

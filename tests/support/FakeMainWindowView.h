@@ -1,0 +1,203 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ControlId.h"
+#include "MainWindow.h"
+#include "MainWindowView.h"
+
+// A main window without a toolkit: it keeps each control's state and writes
+// every call that changes the window into `calls`, in order. The thread that
+// made it is the window's thread; requests from other threads wait until that
+// thread serves them (Serve, ServeUntil), as a window's message loop would.
+class FakeMainWindowView : public MainWindowView {
+ public:
+  struct Control {
+    bool visible = true;
+    bool enabled = true;
+    bool checked = false;
+    std::vector<std::string> entries;
+    int selection = -1;
+  };
+
+  FakeMainWindowView() {
+    // The template's hidden controls.
+    for (int id : {ControlId::kCancel, ControlId::kUpdateTwin, ControlId::kProgramSmButton,
+                   ControlId::kProgramBmButton, ControlId::kArdmoreCheckBox, ControlId::kModelKesto,
+                   ControlId::kModelLumo}) {
+      controls[id].visible = false;
+    }
+    controls[ControlId::kLanguageSelector].entries = {"English", "Deutsch", "Francais"};
+  }
+
+  // What RunModal does after the initialisation, standing for the modal run.
+  std::function<void(MainWindow&)> modalRun;
+  // What a message box does while it is open (the technician reads it).
+  std::function<void(const std::string&)> onMessageBox;
+
+  std::vector<std::string> calls;
+  std::vector<std::string> lines;
+  std::vector<std::string> boxes;
+  std::map<int, Control> controls;
+  std::pair<int, int> progressRange{0, 100};
+  int progressPosition = 0;
+  std::string aboutEntry;
+  int aboutBoxesShown = 0;
+  int beeps = 0;
+  bool ended = false;
+
+  // Serves the requests other threads have made until `done` holds; false
+  // when it does not within `timeout`.
+  bool ServeUntil(const std::function<bool()>& done,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      Serve();
+      if (done()) return true;
+      std::unique_lock lock(mutex_);
+      if (!wake_.wait_until(lock, deadline, [this] { return !queue_.empty() || woken_; })) return done();
+      woken_ = false;
+    }
+  }
+  // Serves what is waiting now.
+  void Serve() {
+    for (;;) {
+      Pending* pending = nullptr;
+      {
+        const std::lock_guard lock(mutex_);
+        if (queue_.empty()) return;
+        pending = queue_.front();
+        queue_.pop_front();
+      }
+      pending->request();
+      const std::lock_guard lock(mutex_);
+      pending->done = true;
+      served_.notify_all();
+    }
+  }
+  // Ends a ServeUntil wait early, from any thread (the run has ended).
+  void Wake() {
+    const std::lock_guard lock(mutex_);
+    woken_ = true;
+    wake_.notify_all();
+  }
+
+  void RunModal(MainWindow& window) override {
+    window.Initialise();
+    if (modalRun) modalRun(window);
+  }
+  void OnWindowThread(const std::function<void()>& request) override {
+    if (std::this_thread::get_id() == windowThread_) {
+      request();
+      return;
+    }
+    Pending pending{request};
+    std::unique_lock lock(mutex_);
+    queue_.push_back(&pending);
+    wake_.notify_all();
+    served_.wait(lock, [&pending] { return pending.done; });
+  }
+
+  void CreateLogoButton() override { Record("create " + std::to_string(ControlId::kLogoButton)); }
+  void CreateUpdateButton() override { Record("create " + std::to_string(ControlId::kUpdateButton)); }
+  void SetWindowIcon() override { Record("icon"); }
+  void Hide(int id) override {
+    controls[id].visible = false;
+    Record("hide " + std::to_string(id));
+  }
+  void Enable(int id, bool enabled) override {
+    controls[id].enabled = enabled;
+    Record((enabled ? "enable " : "disable ") + std::to_string(id));
+  }
+  bool IsEnabled(int id) override { return OnThisThread(), controls[id].enabled; }
+  void SetChecked(int id, bool checked) override {
+    controls[id].checked = checked;
+    Record((checked ? "check " : "uncheck ") + std::to_string(id));
+  }
+  bool IsChecked(int id) override { return OnThisThread(), controls[id].checked; }
+  void InsertEntry(int id, int index, const std::string& text) override {
+    auto& entries = controls[id].entries;
+    entries.insert(entries.begin() + index, text);
+    Record("insert " + std::to_string(id) + " " + std::to_string(index) + " " + text);
+  }
+  void AddEntry(int id, const std::string& text) override {
+    controls[id].entries.push_back(text);
+    Record("add " + std::to_string(id) + " " + text);
+  }
+  int EntryCount(int id) override { return OnThisThread(), static_cast<int>(controls[id].entries.size()); }
+  std::string EntryText(int id, int index) override {
+    OnThisThread();
+    return controls[id].entries.at(static_cast<std::size_t>(index));
+  }
+  void Select(int id, int index) override {
+    controls[id].selection = index;
+    Record("select " + std::to_string(id) + " " + std::to_string(index));
+  }
+  int Selection(int id) override { return OnThisThread(), controls[id].selection; }
+  void AppendLine(const std::string& text) override {
+    lines.push_back(text);
+    Record("line " + text);
+  }
+  void ClearLines() override {
+    lines.clear();
+    Record("clear");
+  }
+  void RepaintLines() override { Record("repaint"); }
+  void SetProgressRange(int minimum, int maximum) override {
+    progressRange = {minimum, maximum};
+    Record("range " + std::to_string(minimum) + " " + std::to_string(maximum));
+  }
+  void SetProgressPosition(int position) override {
+    progressPosition = position;
+    Record("position " + std::to_string(position));
+  }
+  bool HasSystemMenu() override { return true; }
+  void AddAboutEntry(const std::string& text) override {
+    aboutEntry = text;
+    Record("about entry " + text);
+  }
+  void ShowAboutBox() override {
+    ++aboutBoxesShown;
+    Record("about box");
+  }
+  void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
+    boxes.push_back(text);
+    Record((icon == MessageBoxIcon::Error ? "error box " : "box ") + text);
+    if (onMessageBox) onMessageBox(text);
+  }
+  void Beep() override { ++beeps; }
+  void EndModalRun() override {
+    ended = true;
+    Record("end");
+  }
+
+ private:
+  struct Pending {
+    std::function<void()> request;
+    bool done = false;
+  };
+
+  // Every call of a view comes on the window's thread.
+  void OnThisThread() const { EXPECT_EQ(std::this_thread::get_id(), windowThread_); }
+  void Record(std::string call) {
+    OnThisThread();
+    calls.push_back(std::move(call));
+  }
+
+  const std::thread::id windowThread_ = std::this_thread::get_id();
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable served_;
+  std::deque<Pending*> queue_;
+  bool woken_ = false;
+};

@@ -1,0 +1,296 @@
+// The main window's behaviour, without a toolkit: a fake view keeps the
+// controls and writes down every call in order.
+#include "MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CancelRequest.h"
+#include "CommandLine.h"
+#include "ControlId.h"
+#include "FakeMainWindowView.h"
+#include "FirmwareRelease.h"
+#include "HexFiles.h"
+#include "UpdateCommand.h"
+#include "UpdaterApp.h"
+
+#if !defined(_WIN32)
+#include "PtyPair.h"
+#endif
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const Lines kEnglishInstructions{"1. Switch off the main power from unit", "2. Connect the PC via RS232 to the SM",
+                                 "3. Disconnect the X12 from SM"};
+const Lines kGermanInstructions{"1. Hauptschalter des Geräts ausschalten", "2. PC über RS232 mit dem SM verbinden",
+                                "3. X12 vom SM abziehen"};
+const Lines kFrenchInstructions{"1. Coupez l'alimentation principale de l'appareil", "2. Reliez le PC au SM via RS232",
+                                "3. Débranchez le X12 du SM"};
+
+// A window initialised on `view` with the build's catalogues, two ports and
+// an Update command that does nothing, unless `settings` say otherwise.
+std::unique_ptr<MainWindow> Start(FakeMainWindowView& view, MainWindowSettings settings = {}) {
+  if (settings.catalogueDirectory.empty()) settings.catalogueDirectory = CATALOGUE_DIR;
+  if (!settings.portProbe) {
+    settings.portProbe = [] { return PortProbeResult{{"/dev/ttyUSB0", "/dev/ttyUSB1"}, {}}; };
+  }
+  if (!settings.updateCommand) settings.updateCommand = [](MainWindow&) {};
+  auto window = std::make_unique<MainWindow>(view, std::move(settings));
+  view.RunModal(*window);
+  return window;
+}
+
+}  // namespace
+
+TEST(MainWindow, InitialisesStepByStepWithTheStartUpUpdateBeforeThePortsAreListed) {
+  FakeMainWindowView view;
+  MainWindowSettings settings;
+  settings.runUpdateAtStart = true;
+  settings.updateCommand = [&view](MainWindow&) { view.calls.push_back("Update command"); };
+  const auto window = Start(view, std::move(settings));
+
+  const Lines expected{
+      "create 1031", "create 1029", "check 1015", "uncheck 1017", "check 1027",
+      "hide 1017", "hide 1015", "hide 1020", "hide 1016", "hide 1019", "hide 1023", "hide 1022", "hide 1018", "hide 1024",
+      "insert 1026 0 Standard", "select 1026 0", "hide 1026", "hide 1030",
+      "about entry &About Tessaramond...", "icon",
+      "line 1. Switch off the main power from unit", "line 2. Connect the PC via RS232 to the SM",
+      "line 3. Disconnect the X12 from SM", "repaint",
+      "select 1021 0", "uncheck 1011",
+      "Update command",
+      "add 1001 /dev/ttyUSB0", "add 1001 /dev/ttyUSB1", "select 1001 0"};
+  EXPECT_EQ(view.calls, expected);
+  EXPECT_EQ(window->AboutEntryText(), "&About Tessaramond...");
+  EXPECT_EQ(window->SelectedPortName(), "/dev/ttyUSB0");
+  EXPECT_FALSE(window->IsLumoChecked());
+}
+
+TEST(MainWindow, PortsFoundOrNotAndPortsThisUserMayNotOpen) {
+  FakeMainWindowView none;
+  auto window = Start(none, {.portProbe = [] { return PortProbeResult{}; }});
+  EXPECT_EQ(none.controls[ControlId::kComPortSelector].selection, -1);
+  EXPECT_EQ(window->SelectedPortName(), "");
+  EXPECT_EQ(none.lines, kEnglishInstructions);
+
+  FakeMainWindowView denied;
+  window = Start(denied, {.portProbe = [] { return PortProbeResult{{"/dev/ttyS4"}, {"/dev/ttyUSB0"}}; }});
+  EXPECT_EQ(window->SelectedPortName(), "/dev/ttyS4");
+#if defined(_WIN32)
+  EXPECT_EQ(denied.lines, kEnglishInstructions);
+#else
+  ASSERT_EQ(denied.lines.size(), 4u);
+  EXPECT_NE(denied.lines[3].find("dialout"), std::string::npos);
+#endif
+}
+
+#if !defined(_WIN32)
+// The real start-up with the real port probe, on pseudo-terminals.
+TEST(MainWindow, TheStartUpUpdateFindsTheOneWindowAndItsWorkerTheFirstPortFound) {
+  PtyPair first;
+  PtyPair second;
+  setenv(kPortListVariable, (first.Path() + ":" + second.Path()).c_str(), 1);
+  FakeMainWindowView view;
+  std::thread worker;
+  std::atomic<bool> answered{false};
+  bool answeredDuringInitialisation = true;
+  std::string port;
+  MainWindow* seen = nullptr;
+  const UpdaterApp app([&](MainWindow& window) {
+    seen = theMainWindow;
+    worker = std::thread([&window, &port, &answered, &view] {
+      port = window.SelectedPortName();
+      answered = true;
+      view.Wake();
+    });
+  });
+  view.modalRun = [&](MainWindow&) {
+    answeredDuringInitialisation = answered;
+    view.ServeUntil([&] { return answered.load(); });
+  };
+  app.RunMainWindow(view, true);
+  worker.join();
+
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(seen, theMainWindow);
+  EXPECT_FALSE(answeredDuringInitialisation);
+  EXPECT_EQ(port, first.Path());
+}
+#endif
+
+TEST(MainWindow, AnyArgumentRunsTheUpdateAtStartUpAndNothingElseDoes) {
+  const char* name = "tessaramond";
+  const char* const onlyTheName[] = {name};
+  EXPECT_FALSE(HasCommandLineArgument(1, onlyTheName));
+  for (const char* argument : {"go", "", " ", "-platform", "-style"}) {
+    const char* const withArgument[] = {name, argument};
+    EXPECT_TRUE(HasCommandLineArgument(2, withArgument)) << '"' << argument << '"';
+  }
+
+  struct Case {
+    const wchar_t* commandLine;
+    bool runsUpdate;
+  };
+  for (const Case& c : {Case{L"tessaramond.exe", false}, Case{L"tessaramond.exe   \t", false},
+                        Case{L"\"C:\\Program Files\\T\\tessaramond.exe\"", false},
+                        Case{L"\"C:\\Program Files\\T\\tessaramond.exe\"  ", false},
+                        Case{L"tessaramond.exe go", true}, Case{L"tessaramond.exe \"\"", true},
+                        Case{L"\"C:\\Program Files\\T\\tessaramond.exe\" x", true}}) {
+    EXPECT_EQ(HasTextAfterProgramName(c.commandLine), c.runsUpdate);
+  }
+}
+
+TEST(MainWindow, ChangingTheLanguageRefillsTheInstructionsFromThatCatalogue) {
+  FakeMainWindowView view;
+  const auto window = Start(view);
+  window->AppendLine("a line of an earlier run");
+
+  const auto choose = [&](int index) {
+    view.controls[ControlId::kLanguageSelector].selection = index;
+    window->OnLanguageChanged();
+    return view.lines;
+  };
+  EXPECT_EQ(choose(1), kGermanInstructions);
+  EXPECT_EQ(window->LoadLocalizedText(160), "SM-Datei gefunden");
+  EXPECT_EQ(choose(2), kFrenchInstructions);
+  EXPECT_EQ(choose(0), kEnglishInstructions);
+  // The About entry keeps what it got at start-up.
+  EXPECT_EQ(view.aboutEntry, "&About Tessaramond...");
+  EXPECT_EQ(view.calls.back(), "repaint");
+}
+
+TEST(MainWindow, AMissingCatalogueGivesTheBuiltInTexts) {
+  const TemporaryFolder onlyGerman;
+  std::filesystem::copy_file(std::filesystem::path(CATALOGUE_DIR) / "deutsch.qm", onlyGerman / "deutsch.qm");
+  FakeMainWindowView view;
+  const auto window = Start(view, {.catalogueDirectory = onlyGerman.Path()});
+  EXPECT_EQ(view.lines, kEnglishInstructions);
+  EXPECT_EQ(view.aboutEntry, "&About Tessaramond...");
+  // The built-in table has this one in German.
+  EXPECT_EQ(window->LoadLocalizedText(116), "Fehler beim Öffnen der Sprachen-Datei ");
+
+  view.controls[ControlId::kLanguageSelector].selection = 1;
+  window->OnLanguageChanged();
+  EXPECT_EQ(view.lines, kGermanInstructions);
+  view.controls[ControlId::kLanguageSelector].selection = 2;
+  window->OnLanguageChanged();
+  EXPECT_EQ(view.lines, kEnglishInstructions);
+  EXPECT_EQ(window->LoadLocalizedText(124), "");
+}
+
+TEST(MainWindow, WithoutAnAboutTextThereIsNoAboutEntryAndF1OpensNothing) {
+  FakeMainWindowView view;
+  const auto window = Start(view, {.catalogueDirectory = CATALOGUE_WITHOUT_ABOUT_DIR});
+  EXPECT_EQ(window->AboutEntryText(), "");
+  EXPECT_EQ(view.aboutEntry, "");
+  EXPECT_EQ(view.lines, kEnglishInstructions);
+  EXPECT_EQ(window->LoadLocalizedText(160), "");
+  window->OnHelpKey();
+  EXPECT_EQ(view.aboutBoxesShown, 0);
+
+  FakeMainWindowView withEntry;
+  const auto other = Start(withEntry);
+  other->OnHelpKey();
+  other->OnAboutCommand();
+  EXPECT_EQ(withEntry.aboutBoxesShown, 2);
+}
+
+TEST(MainWindow, TheCloseKeysEndTheRunOnlyWithoutTheCloseLock) {
+  struct Case {
+    const char* name;
+    bool cancelEnabled;
+    bool dialogueWaits;
+    bool ends;
+    int beeps;
+    bool requestTaken;
+  };
+  for (const Case& c : {Case{"idle", true, false, true, 0, false},
+                        Case{"idle while a dialogue waits", true, true, true, 0, false},
+                        Case{"a module is programmed", false, false, false, 1, false},
+                        Case{"the lock on while a dialogue waits", false, true, false, 0, true}}) {
+    SCOPED_TRACE(c.name);
+    FakeMainWindowView view;
+    const auto window = Start(view);
+    window->EnableControl(ControlId::kCancel, c.cancelEnabled);
+    std::optional<CancelRequest::Wait> wait;
+    if (c.dialogueWaits) wait.emplace(theCancelRequest);
+    window->OnCancel();
+    EXPECT_EQ(view.ended, c.ends);
+    EXPECT_EQ(view.beeps, c.beeps);
+    EXPECT_EQ(window->BeepCount(), c.beeps);
+    EXPECT_EQ(theCancelRequest.Take(), c.requestTaken);
+  }
+}
+
+TEST(MainWindow, AWorkersRequestsAreCarriedOutOnTheWindowsThreadInTheirOrder) {
+  FakeMainWindowView view;
+  const auto window = Start(view);
+  view.controls[ControlId::kLanguageSelector].selection = 1;
+  view.calls.clear();
+  std::atomic<bool> done{false};
+  std::string germanLine;
+  std::string portName;
+  bool lumo = true;
+  std::thread worker([&] {
+    window->ClearLines();
+    window->AppendLine("Start charater found...");
+    window->SetProgressRange(0, 512);
+    window->SetProgressPosition(300);
+    window->SetProgressPosition(3000);
+    window->EnableControl(ControlId::kCancel, false);
+    germanLine = window->LoadLocalizedText(154);
+    portName = window->SelectedPortName();
+    lumo = window->IsLumoChecked();
+    window->ShowMessageBox("Update ok!!!", MessageBoxIcon::Information);
+    done = true;
+    view.Wake();
+  });
+  // Lookups on this thread while the worker looks up its own.
+  EXPECT_EQ(window->LoadLocalizedText(160), "SM-Datei gefunden");
+  ASSERT_TRUE(view.ServeUntil([&] { return done.load(); }));
+  worker.join();
+
+  EXPECT_EQ(view.calls, (Lines{"clear", "line Start charater found...", "range 0 512", "position 300",
+                               "position 512", "disable 2", "box Update ok!!!"}));
+  EXPECT_EQ(germanLine, "2. PC über RS232 mit dem SM verbinden");
+  EXPECT_EQ(portName, "/dev/ttyUSB0");
+  EXPECT_FALSE(lumo);
+}
+
+TEST(MainWindow, TheUpdateCommandListsTheFilesItFoundOrStopsAtAFileError) {
+  const TemporaryFolder folder;
+  std::filesystem::create_directories(folder / "Hex");
+  WriteTextFile(folder / "Hex" / "a.hex", ":0300000011223396\n/SM\n");
+  WriteTextFile(folder / "Hex" / "b.hex", ":00000001FF\n/SM\n");
+  WriteTextFile(folder / "Hex" / "c.hex", "/BM\n");
+  const WorkingDirectory inFolder(folder.Path());
+
+  FakeMainWindowView view;
+  const auto window = Start(view, {.updateCommand = RunUpdateCommand,
+                                   .portProbe = [] { return PortProbeResult{}; }});
+  window->OnUpdate();
+  // No port is selected, so the worker it starts ends at once, its last
+  // request releasing the close lock.
+  ASSERT_TRUE(view.ServeUntil([&] { return view.lines.size() == 7 && view.calls.back() == "enable 2"; }));
+  EXPECT_EQ(Lines(view.lines.begin() + 3, view.lines.end()),
+            (Lines{"Hex/a.hex: Checksum error!", "SM file found", "BM file found", "Can't open COM-Port !!!"}));
+  EXPECT_FALSE(view.controls[ControlId::kUpdateButton].enabled);
+
+#if !defined(_WIN32)
+  // A file that cannot be opened stops the command with a box naming it;
+  // the technician can try again at once.
+  std::filesystem::create_symlink("nowhere", folder / "Hex" / "0.hex");
+  view.controls[ControlId::kUpdateButton].enabled = true;
+  window->OnUpdate();
+  EXPECT_EQ(view.boxes, Lines{"The file Hex/0.hex cannot be opened: No such file or directory"});
+  EXPECT_TRUE(view.controls[ControlId::kUpdateButton].enabled);
+#endif
+}

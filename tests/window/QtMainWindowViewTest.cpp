@@ -1,0 +1,276 @@
+// What Qt itself does for the window: where the controls stand, how they
+// look, the keys and menus, and the worker's requests carried out on the
+// window's thread. The behaviour behind it is tested without a display.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "AboutBox.h"
+#include "BitmapButton.h"
+#include "ControlId.h"
+#include "DialogUnits.h"
+#include "MainWindowTemplate.h"
+#include "PortProbe.h"
+#include "PtyPair.h"
+#include "WindowTestSupport.h"
+
+namespace {
+
+const std::filesystem::path kCatalogues = CATALOGUE_DIR;
+
+std::unique_ptr<QtWindow> MakeWindow(const std::string& ports, MainWindowSettings settings = {}) {
+  qputenv(kPortListVariable, QByteArray::fromStdString(ports));
+  if (settings.catalogueDirectory.empty()) settings.catalogueDirectory = kCatalogues;
+  if (!settings.updateCommand) settings.updateCommand = [](MainWindow&) {};
+  return std::make_unique<QtWindow>(std::move(settings));
+}
+
+QImage Face(const char* resource) { return QPixmap(QString::fromLatin1(resource)).toImage(); }
+
+}  // namespace
+
+class QtMainWindowViewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void controlsStandWhereTheirDialogUnitsPutThem() {
+    PtyPair first;
+    PtyPair second;
+    auto qt = MakeWindow(first.Path() + ":/dev/tessaramond-no-such-port:" + second.Path());
+    QtMainWindowView& view = qt->view;
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    QCOMPARE(view.windowTitle(), QStringLiteral("Quendraflox Kesto V5.16"));
+    const DialogUnits units(view.font());
+    QCOMPARE(view.size(), units.ToPixels(QSize(299, 159)));
+    QCOMPARE(view.minimumSize(), view.maximumSize());
+    QVERIFY(!(view.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(view.palette().color(QPalette::Window), QColor(Qt::white));
+
+    const QList<int> shown{1001, 1021, 1004, 1005};
+    for (const TemplateControl& entry : MainWindowTemplate()) {
+      if (entry.id == 0) continue;
+      QWidget* control = view.Control(entry.id);
+      QVERIFY2(control != nullptr, qPrintable(QString::number(entry.id)));
+      const QRect expected = units.ToPixels(QRect(entry.x, entry.y, entry.width, entry.height));
+      QCOMPARE(control->pos(), expected.topLeft());
+      // A closed combo box is one field high; the template's height counts the list.
+      if (entry.kind != TemplateControlKind::ComboBox) QCOMPARE(control->size(), expected.size());
+      QCOMPARE(control->isVisible(), shown.contains(entry.id));
+      QCOMPARE(control->palette().color(control->backgroundRole()), QColor(Qt::white));
+    }
+
+    const QRect logo = view.Control(ControlId::kLogoButton)->geometry();
+    const QRect update = view.Control(ControlId::kUpdateButton)->geometry();
+    QCOMPARE(logo, QRect(220, 15, 119, 41));
+    QCOMPARE(update, QRect(30, 150, 100, 40));
+    const QRect list = view.Control(ControlId::kMessageList)->geometry();
+    const QRect progress = view.Control(ControlId::kProgressBar)->geometry();
+    QRect comGroup;
+    QRect languageGroup;
+    for (auto* group : view.findChildren<QGroupBox*>()) {
+      if (group->title() == QLatin1String("COM port")) comGroup = group->geometry();
+      if (group->title() == QLatin1String("Language")) languageGroup = group->geometry();
+    }
+    QVERIFY(logo.left() > comGroup.right() && logo.bottom() < list.top());
+    QVERIFY(update.top() > languageGroup.bottom() && update.bottom() < progress.top());
+    QVERIFY(view.rect().contains(logo) && view.rect().contains(progress));
+
+    auto* language = qobject_cast<QComboBox*>(view.Control(ControlId::kLanguageSelector));
+    QCOMPARE(language->currentText(), QStringLiteral("English"));
+    auto* ports = qobject_cast<QComboBox*>(view.Control(ControlId::kComPortSelector));
+    QCOMPARE(ports->count(), 2);
+    QCOMPARE(ports->currentText(), QString::fromStdString(first.Path()));
+  }
+
+  void updateButtonShows134WhenUpAnd136WhenPressedFocusedOrDisabled() {
+    int runs = 0;
+    auto qt = MakeWindow("", {.updateCommand = [&runs](MainWindow&) { ++runs; }});
+    qt->view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&qt->view));
+    auto* update = qobject_cast<BitmapButton*>(qt->view.Control(ControlId::kUpdateButton));
+    const QImage up = Face(":/images/update-134.png");
+    const QImage other = Face(":/images/update-136.png");
+    QVERIFY(up != other);
+
+    update->clearFocus();
+    QCOMPARE(update->CurrentFace().toImage(), up);
+    QCOMPARE(update->grab().toImage().convertToFormat(up.format()), up);
+    update->setDown(true);
+    QCOMPARE(update->CurrentFace().toImage(), other);
+    update->setDown(false);
+    update->setFocus();
+    QTRY_VERIFY(update->hasFocus());
+    QCOMPARE(update->CurrentFace().toImage(), other);
+    update->clearFocus();
+    update->setEnabled(false);
+    QCOMPARE(update->CurrentFace().toImage(), other);
+    update->setEnabled(true);
+
+    QTest::mouseClick(update, Qt::LeftButton);
+    QCOMPARE(runs, 1);
+    qobject_cast<QAbstractButton*>(qt->view.Control(ControlId::kUpdateTwin))->click();
+    QCOMPARE(runs, 2);
+  }
+
+  void closeKeysAndTheCloseBoxGoThroughTheCloseLock() {
+    auto qt = MakeWindow("");
+    QtMainWindowView& view = qt->view;
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    qt->window.EnableControl(ControlId::kCancel, false);
+    QTest::keyClick(&view, Qt::Key_Escape);
+    QVERIFY(!view.close());  // the close box and the window manager's close
+    QVERIFY(view.isVisible());
+    QCOMPARE(qt->window.BeepCount(), 2);
+
+    qt->window.EnableControl(ControlId::kCancel, true);
+    QTest::keyClick(&view, Qt::Key_Escape);
+    QVERIFY(!view.isVisible());
+    QCOMPARE(view.result(), int(QDialog::Rejected));
+    QCOMPARE(qt->window.BeepCount(), 2);
+  }
+
+  void theContextMenuAndF1OpenTheAboutBoxInTheWindowsFont() {
+    auto qt = MakeWindow("");
+    QtMainWindowView& view = qt->view;
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    QString version;
+    bool hasOk = false;
+    QFont aboutFont;
+    const auto checkAboutBox = [&](QWidget* modal) {
+      QVERIFY(qobject_cast<AboutBox*>(modal) != nullptr);
+      QCOMPARE(modal->windowTitle(), QStringLiteral("About Quendraflox"));
+      if (auto* line = modal->findChild<QLabel*>(QStringLiteral("versionLine"))) version = line->text();
+      hasOk = modal->findChild<QAbstractButton*>(QStringLiteral("okButton")) != nullptr;
+      aboutFont = modal->font();
+    };
+    OnNextModal(checkAboutBox);
+    QTest::keyClick(&view, Qt::Key_F1);
+    QCOMPARE(version, QStringLiteral("Quendraflox Version 5.2"));
+    QVERIFY(hasOk);
+    QCOMPARE(aboutFont, view.font());
+
+    // The context menu ends with a separator and the About entry.
+    QStringList entries;
+    version.clear();
+    QTimer::singleShot(50, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      for (QAction* action : menu->actions()) entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+      QAction* about = menu->actions().last();
+      menu->close();
+      OnNextModal(checkAboutBox);
+      about->trigger();
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), view.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&view, &click);
+    QCOMPARE(entries, (QStringList{QStringLiteral("-"), QStringLiteral("&About Tessaramond...")}));
+    QCOMPARE(version, QStringLiteral("Quendraflox Version 5.2"));
+  }
+
+  void withoutAnAboutTextNeitherTheMenuNorF1Opens() {
+    auto qt = MakeWindow("", {.catalogueDirectory = CATALOGUE_WITHOUT_ABOUT_DIR});
+    QtMainWindowView& view = qt->view;
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    bool opened = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+      QWidget* open = QApplication::activePopupWidget();
+      if (open == nullptr) open = QApplication::activeModalWidget();
+      if (open != nullptr) {
+        opened = true;
+        open->close();
+      }
+    });
+    watch.start(10);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), view.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&view, &click);
+    QTest::keyClick(&view, Qt::Key_F1);
+    QTest::qWait(50);
+    QVERIFY(!opened);
+  }
+
+  void requestsFromAWorkerThreadAreCarriedOutOnTheWindowsThread() {
+    auto qt = MakeWindow("");
+    QtMainWindowView& view = qt->view;
+    MainWindow& window = qt->window;
+    std::atomic<bool> done{false};
+    std::string workerLine;
+    std::thread worker([&] {
+      window.ClearLines();
+      window.AppendLine("SM file found");
+      window.SetProgressRange(0, 512);
+      window.SetProgressPosition(300);
+      window.EnableControl(ControlId::kUpdateButton, false);
+      window.RepaintLines();
+      for (int i = 0; i < 50; ++i) workerLine = window.LoadLocalizedText(154);
+      window.ShowMessageBox("Update ok!!!", MessageBoxIcon::Information);
+      done = true;
+    });
+    QString boxText;
+    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
+    QWidget* boxOwner = nullptr;
+    OnNextModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      QVERIFY(box != nullptr);
+      QCOMPARE(box->thread(), view.thread());
+      boxText = box->text();
+      boxIcon = box->icon();
+      boxOwner = box->parentWidget();
+    });
+    // Lookups on this thread while the worker makes its own.
+    for (int i = 0; i < 50 && !done; ++i) {
+      QCOMPARE(window.LoadLocalizedText(160), std::string("SM file found"));
+      QTest::qWait(1);
+    }
+    QTRY_VERIFY(done.load());
+    worker.join();
+
+    QCOMPARE(Lines(view), QStringList{QStringLiteral("SM file found")});
+    auto* bar = qobject_cast<QProgressBar*>(view.Control(ControlId::kProgressBar));
+    QCOMPARE(bar->maximum(), 512);
+    QCOMPARE(bar->value(), 300);
+    QVERIFY(!view.Control(ControlId::kUpdateButton)->isEnabled());
+    QCOMPARE(workerLine, std::string("2. Connect the PC via RS232 to the SM"));
+    QCOMPARE(boxText, QStringLiteral("Update ok!!!"));
+    QCOMPARE(boxIcon, QMessageBox::Information);
+    QCOMPARE(boxOwner, &view);
+  }
+
+  void theNewestLineIsAlwaysInView() {
+    auto qt = MakeWindow("");
+    qt->view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&qt->view));
+    for (int i = 0; i < 30; ++i) qt->window.AppendLine("line " + std::to_string(i));
+    auto* list = qobject_cast<QListWidget*>(qt->view.Control(ControlId::kMessageList));
+    QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1))));
+  }
+};
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  QtMainWindowViewTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "QtMainWindowViewTest.moc"
