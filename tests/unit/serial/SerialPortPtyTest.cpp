@@ -127,7 +127,6 @@ TEST_F(SerialPortPtyTest, HeldPortRefusesASecondOpenUntilReleased) {
   EXPECT_TRUE(other.Open(name_, 57600));
   EXPECT_TRUE(other.Close());
   EXPECT_TRUE(other.Open(name_, 57600));  // the same object, reopened
-  { SerialPort scoped; }
   {
     SerialPort scoped;
     ASSERT_TRUE(other.Close());
