@@ -55,9 +55,8 @@ void Win32MainWindowView::OnWindowThread(const std::function<void()>& request) {
 
 INT_PTR CALLBACK Win32MainWindowView::DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    auto* view = reinterpret_cast<Win32MainWindowView*>(lParam);
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    view->dialog_ = dialog;
+    reinterpret_cast<Win32MainWindowView*>(lParam)->dialog_ = dialog;
   }
   auto* view = reinterpret_cast<Win32MainWindowView*>(GetWindowLongPtrW(dialog, DWLP_USER));
   // Messages before WM_INITDIALOG (the font, the frame) need nothing of ours.
