@@ -21,5 +21,7 @@ void UpdaterApp::RunMainWindow(MainWindowView& view, bool startedWithArgument) c
 void UpdaterApp::Run(MainWindowView& view, bool startedWithArgument) const {
   RunMainWindow(view, startedWithArgument);
   std::fflush(nullptr);
-  std::quick_exit(0);
+  // _Exit, not quick_exit: mingw-w64's C runtime (msvcrt) has no quick_exit,
+  // and with no at_quick_exit handler registered the two end alike.
+  std::_Exit(0);
 }
