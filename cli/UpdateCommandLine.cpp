@@ -14,6 +14,7 @@
 #include "FirmwareFileSelection.h"
 #include "InterruptWatch.h"
 #include "PortProbe.h"
+#include "PortsCommand.h"
 #include "ProgrammingWorker.h"
 #include "Terminal.h"
 #include "Usage.h"
@@ -68,13 +69,17 @@ std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& 
   return std::nullopt;
 }
 
-// The first entry of the port list that opens; the command line never looks
-// for ports of its own accord.
+// The first entry of the port list that opens; the command line never
+// chooses among the ports it finds, it names them.
 std::optional<int> ChoosePort(UpdateArguments& parsed) {
   if (!parsed.port.empty()) return std::nullopt;
   const char* list = std::getenv(kPortListVariable);
   if (list == nullptr || *list == '\0') {
-    return UsageError(std::string("no port given: use --port DEVICE or name ports in ") + kPortListVariable);
+    const PortProbeResult found = ProbePorts();
+    std::string problem = std::string("no port given: use --port DEVICE or name ports in ") + kPortListVariable +
+                          "; serial ports found: " + NamePorts(found.usablePorts);
+    if (!found.deniedPorts.empty()) problem += "; ports this user may not open: " + NamePorts(found.deniedPorts);
+    return UsageError(problem);
   }
   for (const std::string& candidate : CandidatePorts()) {
     SerialPort port;

@@ -154,12 +154,4 @@ TEST_F(CliUpdateTest, APortHeldByAnotherProgramIsReportedAndNothingIsSent) {
   EXPECT_EQ(ReadAll(folder_ / "ovensim.err"), "");  // not even the update request came
 }
 
-TEST_F(CliUpdateTest, NeverGuessesAPort) {
-  const std::string command = "cd '" + folder_.Path().string() + "' && env -u TESSARAMOND_PORTS '" CLI_PATH
-                              "' update 2>err.txt";
-  const int status = std::system(command.c_str());
-  EXPECT_EQ(WEXITSTATUS(status), 2);
-  EXPECT_NE(ReadAll(folder_ / "err.txt").find("no port given"), std::string::npos);
-}
-
 }  // namespace
