@@ -69,7 +69,9 @@ void PrintHelp() {
       "                     when --port is not given\n"
       "  TESSARAMOND_PAUSE_SCALE\n"
       "                     the share (0 to 1) of the oven's fixed pauses that update\n"
-      "                     waits, for runs against ovensim; never set it for an oven\n",
+      "                     waits, for runs against ovensim: honoured only when the\n"
+      "                     port is a pseudo-terminal (/dev/pts/N, also through a\n"
+      "                     link), ignored with a note on any other port\n",
       stdout);
 }
 
