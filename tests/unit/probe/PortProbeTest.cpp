@@ -155,11 +155,11 @@ TEST(PortProbe, ScanListsTheSerialPortsSysfsKnowsWithoutOpeningOne) {
   machine.AddUsbDevice(usb + "1-4", "Arduino Uno", "Arduino (www.arduino.cc)", "85736323838351F0E1C1");
   machine.AddTty("ttyACM0", usb + "1-4/1-4:1.0");
   machine.AddUsbDevice(usb + "1-5", "FT232R USB UART", "FTDI", "A50285BI");
-  machine.AddTty("ttyUSB12", usb + "1-5/1-5:1.0/ttyUSB12");               // this user may not open it
-  machine.AddTty("ttyUSB3", usb + "1-5/1-5:1.0/ttyUSB3", {}, false);     // no node (yet)
+  machine.AddTty("ttyUSB12", usb + "1-5/1-5:1.0/ttyUSB12");                   // this user may not open it
+  machine.AddTty("ttyUSB3", usb + "1-5/1-5:1.0/ttyUSB3", {}, false);         // no node (yet)
   machine.AddTty("ttyS0", "pnp0/00:00/00:00:0/00:00:0.0", {{"type", "4"}});  // the kernel's console
   machine.AddTty("ttyS1", "pnp0/00:01/00:01:0/00:01:0.0", {{"type", "4"}});
-  machine.AddTty("ttyS2", "platform/serial8250", {{"type", "0"}});       // a slot without a UART
+  machine.AddTty("ttyS2", "platform/serial8250", {{"type", "0"}});           // a slot without a UART
   machine.AddTty("tty0", "");
   machine.AddTty("console", "");
   machine.Write("devices/virtual/tty/console/active", "tty0 ttyS0");
@@ -180,7 +180,6 @@ TEST(PortProbe, ScanListsTheSerialPortsSysfsKnowsWithoutOpeningOne) {
                    {"ttyUSB0", dev("ttyUSB0"), "FT232R USB UART, FTDI, A10K4ZQ"},
                    {"ttyUSB1", dev("ttyUSB1"), "USB Serial"}}));
   EXPECT_EQ(result.deniedPorts, (Ports{{"ttyUSB12", dev("ttyUSB12"), "FT232R USB UART, FTDI, A50285BI"}}));
-
 }
 
 }  // namespace
