@@ -83,7 +83,7 @@ void MainWindow::AppendInstructionLines(const std::function<std::string(unsigned
 
 void MainWindow::ProbeComPorts() {
   const PortProbeResult ports = settings_.portProbe();
-  for (const std::string& name : ports.usablePorts) view_.AddEntry(ControlId::kComPortSelector, name);
+  for (const FoundPort& port : ports.usablePorts) view_.AddEntry(ControlId::kComPortSelector, port.path);
   view_.Select(ControlId::kComPortSelector, ports.usablePorts.empty() ? -1 : 0);
 #if !defined(_WIN32)
   if (!ports.deniedPorts.empty()) {

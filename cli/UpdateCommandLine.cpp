@@ -14,7 +14,9 @@
 #include "FirmwareFileSelection.h"
 #include "InterruptWatch.h"
 #include "PortProbe.h"
+#include "PortsCommand.h"
 #include "ProgrammingWorker.h"
+#include "PseudoTerminalPort.h"
 #include "Terminal.h"
 #include "Usage.h"
 
@@ -68,13 +70,17 @@ std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& 
   return std::nullopt;
 }
 
-// The first entry of the port list that opens; the command line never looks
-// for ports of its own accord.
+// The first entry of the port list that opens; the command line never
+// chooses among the ports it finds, it names them.
 std::optional<int> ChoosePort(UpdateArguments& parsed) {
   if (!parsed.port.empty()) return std::nullopt;
   const char* list = std::getenv(kPortListVariable);
   if (list == nullptr || *list == '\0') {
-    return UsageError(std::string("no port given: use --port DEVICE or name ports in ") + kPortListVariable);
+    const PortProbeResult found = ProbePorts();
+    std::string problem = std::string("no port given: use --port DEVICE or name ports in ") + kPortListVariable +
+                          "; serial ports found: " + NamePorts(found.usablePorts);
+    if (!found.deniedPorts.empty()) problem += "; ports this user may not open: " + NamePorts(found.deniedPorts);
+    return UsageError(problem);
   }
   for (const std::string& candidate : CandidatePorts()) {
     SerialPort port;
@@ -87,7 +93,7 @@ std::optional<int> ChoosePort(UpdateArguments& parsed) {
 }
 
 // The environment variable that shortens the dialogues' pauses for runs
-// against the oven simulator.
+// against the oven simulator, and only there: a real oven needs them.
 constexpr const char* kPauseScaleVariable = "TESSARAMOND_PAUSE_SCALE";
 
 // The share of each pause to sleep: 1 unless the variable says otherwise.
@@ -98,6 +104,15 @@ std::optional<double> PauseScale() {
   const double scale = std::strtod(text, &end);
   if (*end != '\0' || !(scale >= 0.0 && scale <= 1.0)) return std::nullopt;
   return scale;
+}
+
+// The pause scale asked for, on a pseudo-terminal (the oven simulator's);
+// on any other port the full pauses, saying so.
+double PauseScaleFor(const std::string& port, double asked) {
+  if (asked == 1.0 || IsPseudoTerminalPort(port)) return asked;
+  std::fprintf(stderr, "%s: %s ignored: %s is no pseudo-terminal, so the oven's pauses are waited in full\n",
+               kProgramName, kPauseScaleVariable, port.c_str());
+  return 1.0;
 }
 
 int ExitCodeOf(RunOutcome outcome) {
@@ -120,6 +135,7 @@ int RunUpdateCommandLine(const std::vector<std::string>& args) {
   const std::optional<double> pauseScale = PauseScale();
   if (!pauseScale) return UsageError(std::string(kPauseScaleVariable) + " must be a number from 0 to 1");
   if (const auto exit = ChoosePort(parsed)) return *exit;
+  const double scale = PauseScaleFor(parsed.port, *pauseScale);
 
   ConsoleWindow console(parsed.port, parsed.languageIndex, parsed.lumo, IsTerminal(stderr));
   // Ctrl-C follows the window's close keys: it calls a run off while a module's
@@ -140,7 +156,7 @@ int RunUpdateCommandLine(const std::vector<std::string>& args) {
 
   RunOutcome outcome = RunOutcome::Failed;
   if (LoadFirmwareFiles(console, kFirmwareFolder)) {
-    ScaledPauses pauses(*pauseScale);
+    ScaledPauses pauses(scale);
     const ProgrammingContext run{console, [] { return std::make_unique<SerialPort>(); }, pauses,
                                  theCancelRequest};
     std::thread worker;

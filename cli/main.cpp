@@ -1,9 +1,11 @@
-// tessaramond-cli: the firmware checks and the update without the window.
+// tessaramond-cli: the firmware checks, the serial ports and the update without
+// the window.
 #include <string>
 #include <vector>
 
 #include "CheckCommand.h"
 #include "ImageCommand.h"
+#include "PortsCommand.h"
 #include "UpdateCommandLine.h"
 #include "Usage.h"
 
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
   }
   if (command == "image") return RunImageCommand(args);
   if (command == "check") return RunCheckCommand(args);
+  if (command == "ports") return RunPortsCommand(args);
   if (command == "update") return RunUpdateCommandLine(args);
   return UsageError("unknown command '" + command + "'");
 }

@@ -4,24 +4,34 @@
 #include <cctype>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <termios.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include "SysfsSerialPorts.h"
 #endif
 
 namespace {
 
-enum class ProbeOutcome { Usable, Denied, Unusable };
+std::vector<std::string> SplitPortList(std::string_view list) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(':', start);
+    if (end == std::string_view::npos) end = list.size();
+    if (end > start) names.emplace_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
 
 #ifdef _WIN32
+
+enum class ProbeOutcome { Usable, Denied, Unusable };
 
 ProbeOutcome ProbeOne(const std::string& name) {
   const std::string device = name.rfind("\\\\.\\", 0) == 0 ? name : "\\\\.\\" + name;
@@ -43,64 +53,37 @@ std::vector<std::string> ScanDevices() {
   return names;
 }
 
+// COM5, also when given as \\.\COM5.
+std::string ShortName(const std::string& path) {
+  return path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
+}
+
+// The place for the device's friendly name from SetupAPI ("USB Serial Port
+// (COM5)", SPDRP_FRIENDLYNAME); nothing is known of a COM port yet.
+std::string DescribeComPort(const std::string& /*name*/) { return {}; }
+
 #else
 
-ProbeOutcome ProbeOne(const std::string& path) {
-  // O_NONBLOCK: a port whose carrier is down must not hold the probe up.
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    // EBUSY is a port held exclusively by another program: simply not listed.
-    return errno == EACCES || errno == EPERM ? ProbeOutcome::Denied : ProbeOutcome::Unusable;
-  }
-  ProbeOutcome outcome = ProbeOutcome::Unusable;
-  // The lock is what another instance of this program holds while it talks to
-  // the oven; taking and dropping it here leaves the port as it was.
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-    termios settings{};
-    if (::tcgetattr(fd, &settings) == 0) outcome = ProbeOutcome::Usable;
-    ::flock(fd, LOCK_UN);
-  }
-  ::close(fd);
-  return outcome;
+enum class Access { Granted, Denied, Absent };
+
+// Decided without opening the device: opening a tty raises DTR and RTS and
+// closing it drops them, which resets many a board on the line.
+Access CheckAccess(const std::string& path, const PortSearch& search) {
+  struct stat node {};
+  // Links are followed: the oven simulator names its pty through one.
+  if (::stat(path.c_str(), &node) != 0 || !S_ISCHR(node.st_mode)) return Access::Absent;
+  const int mode = R_OK | W_OK;
+  const int refused = search.access ? search.access(path.c_str(), mode) : ::access(path.c_str(), mode);
+  return refused == 0 ? Access::Granted : Access::Denied;
 }
 
-bool IsSerialDeviceName(std::string_view name) {
-  static constexpr std::string_view kPrefixes[] = {"ttyS", "ttyUSB", "ttyACM", "ttyAMA",
-                                                   "ttyXRUSB", "ttymxc", "rfcomm"};
-  for (std::string_view prefix : kPrefixes) {
-    if (name.size() > prefix.size() && name.substr(0, prefix.size()) == prefix &&
-        std::isdigit(static_cast<unsigned char>(name[prefix.size()]))) {
-      return true;
-    }
-  }
-  return false;
-}
-
-std::vector<std::string> ScanDevices() {
-  std::vector<std::string> names;
-  DIR* dir = ::opendir("/dev");
-  if (dir == nullptr) return names;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (IsSerialDeviceName(entry->d_name)) names.push_back(std::string("/dev/") + entry->d_name);
-  }
-  ::closedir(dir);
-  std::sort(names.begin(), names.end(), NaturalLess);
-  return names;
+// ttyUSB0 for /dev/ttyUSB0; a path outside /dev as it is.
+std::string ShortName(const std::string& path) {
+  constexpr std::string_view kDev = "/dev/";
+  return path.starts_with(kDev) && path.size() > kDev.size() ? path.substr(kDev.size()) : path;
 }
 
 #endif
-
-std::vector<std::string> SplitPortList(std::string_view list) {
-  std::vector<std::string> names;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t end = list.find(':', start);
-    if (end == std::string_view::npos) end = list.size();
-    if (end > start) names.emplace_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return names;
-}
 
 }  // namespace
 
@@ -137,17 +120,54 @@ bool NaturalLess(const std::string& a, const std::string& b) {
 
 std::vector<std::string> CandidatePorts() {
   if (const char* list = std::getenv(kPortListVariable)) return SplitPortList(list);
+#ifdef _WIN32
   return ScanDevices();
+#else
+  std::vector<std::string> paths;
+  for (const SysfsSerialPort& port : ScanSysfsSerialPorts("/")) paths.push_back("/dev/" + port.name);
+  return paths;
+#endif
 }
+
+#ifdef _WIN32
 
 PortProbeResult ProbePorts() {
   PortProbeResult result;
   for (const std::string& name : CandidatePorts()) {
+    FoundPort port{ShortName(name), name, DescribeComPort(name)};
     switch (ProbeOne(name)) {
-      case ProbeOutcome::Usable: result.usablePorts.push_back(name); break;
-      case ProbeOutcome::Denied: result.deniedPorts.push_back(name); break;
+      case ProbeOutcome::Usable: result.usablePorts.push_back(std::move(port)); break;
+      case ProbeOutcome::Denied: result.deniedPorts.push_back(std::move(port)); break;
       case ProbeOutcome::Unusable: break;
     }
   }
   return result;
 }
+
+#else
+
+PortProbeResult ProbePorts() { return ListPorts({}); }
+
+PortProbeResult ListPorts(const PortSearch& search) {
+  std::vector<FoundPort> candidates;
+  if (const char* list = std::getenv(kPortListVariable)) {
+    for (const std::string& path : SplitPortList(list)) {
+      candidates.push_back({ShortName(path), path, ""});
+    }
+  } else {
+    for (const SysfsSerialPort& port : ScanSysfsSerialPorts(search.root)) {
+      candidates.push_back({port.name, (search.root / "dev" / port.name).string(), port.description});
+    }
+  }
+  PortProbeResult result;
+  for (FoundPort& port : candidates) {
+    switch (CheckAccess(port.path, search)) {
+      case Access::Granted: result.usablePorts.push_back(std::move(port)); break;
+      case Access::Denied: result.deniedPorts.push_back(std::move(port)); break;
+      case Access::Absent: break;
+    }
+  }
+  return result;
+}
+
+#endif

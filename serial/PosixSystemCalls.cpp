@@ -34,15 +34,31 @@ int PosixSystemCalls::SetModemLines(int fd, int lines) { return ::ioctl(fd, TIOC
 
 int PosixSystemCalls::ClearModemLines(int fd, int lines) { return ::ioctl(fd, TIOCMBIC, &lines); }
 
-int PosixSystemCalls::RequestLowLatency(int fd) {
+int PosixSystemCalls::GetLowLatency(int fd, bool& on) {
 #if defined(__linux__)
   serial_struct info{};
   if (::ioctl(fd, TIOCGSERIAL, &info) != 0) return -1;
-  if ((info.flags & ASYNC_LOW_LATENCY) != 0) return 0;
-  info.flags |= ASYNC_LOW_LATENCY;
+  on = (info.flags & ASYNC_LOW_LATENCY) != 0;
+  return 0;
+#else
+  static_cast<void>(fd);
+  static_cast<void>(on);
+  errno = ENOTSUP;
+  return -1;
+#endif
+}
+
+int PosixSystemCalls::SetLowLatency(int fd, bool on) {
+#if defined(__linux__)
+  // The other serial settings go back as they were read.
+  serial_struct info{};
+  if (::ioctl(fd, TIOCGSERIAL, &info) != 0) return -1;
+  constexpr int kLowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
+  info.flags = on ? (info.flags | kLowLatency) : (info.flags & ~kLowLatency);
   return ::ioctl(fd, TIOCSSERIAL, &info);
 #else
   static_cast<void>(fd);
+  static_cast<void>(on);
   errno = ENOTSUP;
   return -1;
 #endif

@@ -17,7 +17,8 @@ class PosixSystemCalls final : public SystemCalls {
   int ClearExclusive(int fd) override;
   int SetModemLines(int fd, int lines) override;
   int ClearModemLines(int fd, int lines) override;
-  int RequestLowLatency(int fd) override;
+  int GetLowLatency(int fd, bool& on) override;
+  int SetLowLatency(int fd, bool on) override;
   int GetAttributes(int fd, termios& settings) override;
   int SetAttributes(int fd, int when, const termios& settings) override;
   int Flush(int fd, int queue) override;

@@ -134,13 +134,26 @@ int SerialPortPosix::Claim(speed_t speed) {
   // A pty has none (ENOTTY), which is fine.
   calls_.ClearModemLines(fd_, TIOCM_DTR | TIOCM_RTS);
   // USB adapters otherwise hold each answer back for up to 16 ms. Drivers
-  // without the setting refuse it; that costs only speed.
-  calls_.RequestLowLatency(fd_);
+  // without the setting refuse it; that costs only speed. The flag outlives
+  // the descriptor, so Release turns it off again if it was off.
+  bool lowLatency = false;
+  if (calls_.GetLowLatency(fd_, lowLatency) == 0 && !lowLatency) {
+    lowLatencySet_ = calls_.SetLowLatency(fd_, true) == 0;
+  }
   return 0;
 }
 
 int SerialPortPosix::Release() {
-  if (settingsFound_) calls_.SetAttributes(fd_, TCSANOW, foundSettings_);
+  if (lowLatencySet_) calls_.SetLowLatency(fd_, false);
+  // Not before the last bytes have left: some adapters' tcdrain returns while
+  // they still hold some, which must not go out at the old settings' speed.
+  // A signal (Ctrl-C) can cut that wait short.
+  if (settingsFound_) {
+    int restored = 0;
+    do {
+      restored = calls_.SetAttributes(fd_, TCSADRAIN, foundSettings_);
+    } while (restored != 0 && errno == EINTR);
+  }
   // A pty keeps the exclusive flag after the last descriptor has gone and
   // would then refuse every other user.
   if (exclusive_) calls_.ClearExclusive(fd_);
@@ -150,6 +163,7 @@ int SerialPortPosix::Release() {
   fd_ = -1;
   exclusive_ = false;
   settingsFound_ = false;
+  lowLatencySet_ = false;
   return result;
 }
 

@@ -7,7 +7,8 @@
 class SystemCalls;
 
 // A tty through termios. Exclusive against everyone, root included, holds the
-// settings it found and puts them back on release.
+// settings it found and puts them back on release, once what was written has
+// left.
 class SerialPortPosix final : public SerialPortBackend {
  public:
   SerialPortPosix();  // real system calls
@@ -43,6 +44,7 @@ class SerialPortPosix final : public SerialPortBackend {
   bool exclusive_ = false;      // TIOCEXCL set by us, to be cleared by us
   bool settingsFound_ = false;  // foundSettings_ holds what to restore
   termios foundSettings_{};
+  bool lowLatencySet_ = false;  // the driver's flag was off until Claim set it
   Timeouts timeouts_{};
   bool lineDown_ = false;
 };

@@ -20,9 +20,11 @@ class SystemCalls {
   virtual int ClearExclusive(int fd) = 0;             // ioctl TIOCNXCL
   virtual int SetModemLines(int fd, int lines) = 0;   // ioctl TIOCMBIS
   virtual int ClearModemLines(int fd, int lines) = 0; // ioctl TIOCMBIC
-  // Asks the driver to hand each received byte on at once rather than
-  // batching (TIOCGSERIAL/TIOCSSERIAL ASYNC_LOW_LATENCY where there is one).
-  virtual int RequestLowLatency(int fd) = 0;
+  // The driver's low-latency flag (ASYNC_LOW_LATENCY of TIOCGSERIAL and
+  // TIOCSSERIAL): when on, it hands each received byte on at once rather than
+  // batching. Drivers without serial settings (a pty) refuse both.
+  virtual int GetLowLatency(int fd, bool& on) = 0;
+  virtual int SetLowLatency(int fd, bool on) = 0;
   virtual int GetAttributes(int fd, termios& settings) = 0;
   virtual int SetAttributes(int fd, int when, const termios& settings) = 0;
   virtual int Flush(int fd, int queue) = 0;

@@ -16,12 +16,15 @@
 extern char** environ;
 
 // A program started for a test, in a given folder, with its standard output
-// on a pipe the test reads line by line and its standard error in a file.
+// on a pipe the test reads line by line and its standard error in a file;
+// given a terminal, in a session of its own with that terminal as its
+// controlling terminal and standard input.
 // Whatever happens to the test, the program is stopped and reaped.
 class ChildProcess {
  public:
   ChildProcess(const std::vector<std::string>& command, const std::string& folder,
-               const std::string& errorFile, const std::vector<std::string>& environment = {}) {
+               const std::string& errorFile, const std::vector<std::string>& environment = {},
+               const std::string& terminal = {}) {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return;
     output_ = pipeEnds[0];
@@ -31,6 +34,14 @@ class ChildProcess {
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (!terminal.empty()) {
+      // A session leader's first terminal opened without O_NOCTTY becomes its
+      // controlling one; the new session comes before the file actions.
+      posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+      posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, terminal.c_str(), O_RDWR, 0);
+    }
     std::vector<char*> argv;
     for (const auto& part : command) argv.push_back(const_cast<char*>(part.c_str()));
     argv.push_back(nullptr);
@@ -39,7 +50,8 @@ class ChildProcess {
     std::vector<char*> envp;
     for (auto& variable : variables) envp.push_back(variable.data());
     envp.push_back(nullptr);
-    if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    if (::posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
   }

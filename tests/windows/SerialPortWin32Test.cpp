@@ -127,7 +127,7 @@ TEST(PortProbeWin32Test, ListsTheNamedPortsThatOpenAndLeavesOutTheRest) {
   _putenv_s(kPortListVariable, (named[1] + ":COM77:" + named[0]).c_str());
   const PortProbeResult result = ProbePorts();
   _putenv_s(kPortListVariable, saved.c_str());
-  EXPECT_EQ(result.usablePorts, (std::vector<std::string>{named[1], named[0]}));
+  EXPECT_EQ(result.usablePorts, (std::vector<FoundPort>{{named[1], named[1]}, {named[0], named[0]}}));
   EXPECT_TRUE(result.deniedPorts.empty());
 }
 

@@ -1,11 +1,14 @@
 // tessaramond-cli update against the oven simulator on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 
 #include "ChildProcess.h"
 #include "FirmwareRelease.h"
 #include "HexFiles.h"
+#include "PtyPair.h"
 #include "SerialPort.h"
 
 namespace {
@@ -154,12 +157,28 @@ TEST_F(CliUpdateTest, APortHeldByAnotherProgramIsReportedAndNothingIsSent) {
   EXPECT_EQ(ReadAll(folder_ / "ovensim.err"), "");  // not even the update request came
 }
 
-TEST_F(CliUpdateTest, NeverGuessesAPort) {
-  const std::string command = "cd '" + folder_.Path().string() + "' && env -u TESSARAMOND_PORTS '" CLI_PATH
-                              "' update 2>err.txt";
-  const int status = std::system(command.c_str());
-  EXPECT_EQ(WEXITSTATUS(status), 2);
-  EXPECT_NE(ReadAll(folder_ / "err.txt").find("no port given"), std::string::npos);
+// The oven's pauses are cut only on a pseudo-terminal, also one named through
+// a link. /dev/tty is the same pty here, the program's controlling terminal,
+// but no pty by its name: there the 3 s pause after "no BM file loaded" is
+// waited in full.
+TEST_F(CliUpdateTest, ThePauseScaleHoldsOnlyOnAPseudoTerminal) {
+  PtyPair line;
+  const std::string link = (folder_ / "oven").string();
+  std::filesystem::create_symlink(line.Path(), link);
+  for (const auto& [port, scaled] : {std::pair<std::string, bool>{link, true}, {"/dev/tty", false}}) {
+    const auto start = std::chrono::steady_clock::now();
+    ChildProcess cli({CLI_PATH, "update", "--port", port}, folder_.Path().string(), (folder_ / "cli.err").string(),
+                     {"TESSARAMOND_PAUSE_SCALE=0.001"}, line.Path());
+    const auto lines = cli.ReadRest();
+    EXPECT_EQ(cli.Wait(), 1);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "no BM file loaded"), lines.end()) << port;
+    EXPECT_EQ(std::chrono::steady_clock::now() - start < seconds(2), scaled) << port;
+    const std::string err = ReadAll(folder_ / "cli.err");
+    const std::string note = "TESSARAMOND_PAUSE_SCALE ignored";
+    int notes = 0;
+    for (auto at = err.find(note); at != std::string::npos; at = err.find(note, at + 1)) ++notes;
+    EXPECT_EQ(notes, scaled ? 0 : 1) << port << ": " << err;
+  }
 }
 
 }  // namespace

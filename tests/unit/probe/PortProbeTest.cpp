@@ -1,24 +1,52 @@
 #include "PortProbe.h"
-#include "PtyPair.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
+
+#include "HexFiles.h"
+#include "PtyPair.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using Pty = PtyPair;
+using Ports = std::vector<FoundPort>;
 
 class PortListEnvironment {
  public:
   explicit PortListEnvironment(const std::string& list) { ::setenv(kPortListVariable, list.c_str(), 1); }
   ~PortListEnvironment() { ::unsetenv(kPortListVariable); }
+};
+
+// Counts the opens of the given device nodes while it exists, through any
+// link to them: listing ports must open none.
+class OpenWatch {
+ public:
+  explicit OpenWatch(const std::vector<std::string>& nodes) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    for (const std::string& node : nodes) ::inotify_add_watch(fd_, node.c_str(), IN_OPEN);
+  }
+  ~OpenWatch() { ::close(fd_); }
+  OpenWatch(const OpenWatch&) = delete;
+  OpenWatch& operator=(const OpenWatch&) = delete;
+  bool SawAnOpen() const {
+    char events[4096];
+    return ::read(fd_, events, sizeof events) > 0;
+  }
+
+ private:
+  int fd_;
 };
 
 TEST(NaturalOrder, DigitRunsCompareByValue) {
@@ -32,57 +60,126 @@ TEST(NaturalOrder, DigitRunsCompareByValue) {
   EXPECT_FALSE(NaturalLess("COM5", "COM05"));
 }
 
-TEST(PortProbe, ListFromEnvironmentKeepsOnlyPortsThatOpen) {
+// A port another program holds is listed too: only opening it would tell,
+// and the open for the run then fails.
+TEST(PortProbe, ListFromEnvironmentKeepsTheTerminalsThatExistAndOpensNone) {
+  TemporaryFolder folder;
   Pty first;
-  Pty second;
-  ASSERT_FALSE(first.Path().empty());
-  PortListEnvironment list(first.Path() + ":/dev/tessaramond-no-such-port::" + second.Path());
-
-  const PortProbeResult result = ProbePorts();
-
-  EXPECT_EQ(result.usablePorts, (std::vector<std::string>{first.Path(), second.Path()}));
-  EXPECT_TRUE(result.deniedPorts.empty());
-}
-
-TEST(PortProbe, PortHeldByAnotherProgramIsNotListedAndProbeLeavesNoTrace) {
   Pty held;
-  Pty free;
-  PortListEnvironment list(held.Path() + ":" + free.Path());
+  ASSERT_FALSE(first.Path().empty());
+  const std::string link = (folder / "oven").string();
+  fs::create_symlink(first.Path(), link);
+  const std::string plainFile = (folder / "plain").string();
+  WriteTextFile(plainFile, "not a terminal");
   const int holder = ::open(held.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+  PortListEnvironment list(first.Path() + ":/dev/tessaramond-no-such-port::" + held.Path() + ":" + plainFile +
+                           ":" + link);
+  const OpenWatch watch({first.Path(), held.Path()});
 
-  EXPECT_EQ(ProbePorts().usablePorts, std::vector<std::string>{free.Path()});
+  const PortProbeResult result = ProbePorts();
 
+  EXPECT_FALSE(watch.SawAnOpen());
+  EXPECT_EQ(result.usablePorts, (Ports{{first.Path().substr(5), first.Path(), ""},
+                                       {held.Path().substr(5), held.Path(), ""},
+                                       {link, link, ""}}));
+  EXPECT_TRUE(result.deniedPorts.empty());
   ::close(holder);
-  EXPECT_EQ(ProbePorts().usablePorts, (std::vector<std::string>{held.Path(), free.Path()}));
-  // The probe released every port it opened: an exclusive open succeeds now.
-  for (const std::string& path : {held.Path(), free.Path()}) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    ::close(fd);
-  }
-}
-
-TEST(PortProbe, AFileThatIsNoTerminalIsNotAPort) {
-  char path[] = "/tmp/tessaramond-probe-XXXXXX";
-  const int fd = ::mkstemp(path);
-  ASSERT_GE(fd, 0);
-  ::close(fd);
-  PortListEnvironment list(path);
-  EXPECT_TRUE(ProbePorts().usablePorts.empty());
-  ::unlink(path);
 }
 
 TEST(PortProbe, PortWithoutPermissionIsReportedAsDenied) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root opens every device";
+  if (::geteuid() == 0) GTEST_SKIP() << "root may open every device";
   Pty pty;
   ASSERT_EQ(::chmod(pty.Path().c_str(), 0), 0);
   PortListEnvironment list(pty.Path());
   const PortProbeResult result = ProbePorts();
   EXPECT_TRUE(result.usablePorts.empty());
-  EXPECT_EQ(result.deniedPorts, std::vector<std::string>{pty.Path()});
+  EXPECT_EQ(result.deniedPorts, (Ports{{pty.Path().substr(5), pty.Path(), ""}}));
+}
+
+// A machine's sysfs and /dev in a folder, shaped like the real ones: each
+// class/tty entry a relative link into devices/, each tty's `device` a link
+// up its device path, and the device nodes links to one pty.
+class FakeMachine {
+ public:
+  explicit FakeMachine(std::string node) : node_(std::move(node)) {
+    fs::create_directories(Root() / "dev");
+    fs::create_directories(Root() / "sys/class/tty");
+  }
+  fs::path Root() const { return folder_.Path(); }
+
+  // A tty whose device is sys/devices/`device` (none: a virtual one), with
+  // the given attributes of its own.
+  void AddTty(const std::string& name, const std::string& device,
+              const std::map<std::string, std::string>& attributes = {}, bool withNode = true) {
+    const std::string ttyPath = (device.empty() ? "virtual" : device) + "/tty/" + name;
+    fs::create_directories(Root() / "sys/devices" / ttyPath);
+    fs::create_symlink("../../devices/" + ttyPath, Root() / "sys/class/tty" / name);
+    if (!device.empty()) {
+      fs::create_symlink("../../../" + fs::path(device).filename().string(),
+                         Root() / "sys/devices" / ttyPath / "device");
+    }
+    for (const auto& [attribute, value] : attributes) Write("devices/" + ttyPath + "/" + attribute, value);
+    if (withNode) fs::create_symlink(node_, Root() / "dev" / name);
+  }
+  // A USB device at sys/devices/`device`, "" for a string it lacks.
+  void AddUsbDevice(const std::string& device, const std::string& product, const std::string& manufacturer,
+                    const std::string& serial) {
+    Write("devices/" + device + "/idVendor", "0403");
+    if (!product.empty()) Write("devices/" + device + "/product", product);
+    if (!manufacturer.empty()) Write("devices/" + device + "/manufacturer", manufacturer);
+    if (!serial.empty()) Write("devices/" + device + "/serial", serial);
+  }
+  // A file under sys/, with a line end as sysfs gives it.
+  void Write(const std::string& path, const std::string& value) {
+    fs::create_directories((Root() / "sys" / path).parent_path());
+    WriteTextFile(Root() / "sys" / path, value + "\n");
+  }
+
+ private:
+  TemporaryFolder folder_;
+  std::string node_;
+};
+
+TEST(PortProbe, ScanListsTheSerialPortsSysfsKnowsWithoutOpeningOne) {
+  ::unsetenv(kPortListVariable);
+  Pty pty;
+  ASSERT_FALSE(pty.Path().empty());
+  FakeMachine machine(pty.Path());
+  const std::string usb = "pci0000:00/0000:00:14.0/usb1/";
+  machine.AddUsbDevice(usb + "1-2", "FT232R USB UART", "FTDI", "A10K4ZQ");
+  machine.AddTty("ttyUSB0", usb + "1-2/1-2:1.0/ttyUSB0");
+  machine.AddUsbDevice(usb + "1-3", "USB Serial", "", "");
+  machine.AddTty("ttyUSB1", usb + "1-3/1-3:1.0/ttyUSB1");
+  machine.AddUsbDevice(usb + "1-4", "Arduino Uno", "Arduino (www.arduino.cc)", "85736323838351F0E1C1");
+  machine.AddTty("ttyACM0", usb + "1-4/1-4:1.0");
+  machine.AddUsbDevice(usb + "1-5", "FT232R USB UART", "FTDI", "A50285BI");
+  machine.AddTty("ttyUSB12", usb + "1-5/1-5:1.0/ttyUSB12");                   // this user may not open it
+  machine.AddTty("ttyUSB3", usb + "1-5/1-5:1.0/ttyUSB3", {}, false);         // no node (yet)
+  machine.AddTty("ttyS0", "pnp0/00:00/00:00:0/00:00:0.0", {{"type", "4"}});  // the kernel's console
+  machine.AddTty("ttyS1", "pnp0/00:01/00:01:0/00:01:0.0", {{"type", "4"}});
+  machine.AddTty("ttyS2", "platform/serial8250", {{"type", "0"}});           // a slot without a UART
+  machine.AddTty("tty0", "");
+  machine.AddTty("console", "");
+  machine.Write("devices/virtual/tty/console/active", "tty0 ttyS0");
+  const OpenWatch watch({pty.Path()});
+  const auto dev = [&machine](const std::string& name) { return (machine.Root() / "dev" / name).string(); };
+
+  const PortProbeResult result = ListPorts({machine.Root(), [&](const char* path, int mode) {
+                                              EXPECT_EQ(mode, R_OK | W_OK);
+                                              if (path != dev("ttyUSB12")) return 0;
+                                              errno = EACCES;
+                                              return -1;
+                                            }});
+
+  EXPECT_FALSE(watch.SawAnOpen());
+  EXPECT_EQ(result.usablePorts,
+            (Ports{{"ttyACM0", dev("ttyACM0"), "Arduino Uno, Arduino (www.arduino.cc), 85736323838351F0E1C1"},
+                   {"ttyS1", dev("ttyS1"), ""},
+                   {"ttyUSB0", dev("ttyUSB0"), "FT232R USB UART, FTDI, A10K4ZQ"},
+                   {"ttyUSB1", dev("ttyUSB1"), "USB Serial"}}));
+  EXPECT_EQ(result.deniedPorts, (Ports{{"ttyUSB12", dev("ttyUSB12"), "FT232R USB UART, FTDI, A50285BI"}}));
 }
 
 }  // namespace

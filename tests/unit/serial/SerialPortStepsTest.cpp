@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <thread>
@@ -39,6 +40,9 @@ class RecordingCalls : public SystemCalls {
   std::vector<int> pollTimeouts;
   static constexpr std::chrono::milliseconds kInterruptedAfter{300};
   std::string written;
+  int lowLatencyError = ENOTTY;  // no serial settings, like a pty
+  bool lowLatency = false;
+  termios current{};  // the port's line settings
 
   int Open(const char*, int flags) override {
     return Say(std::string("open") + ((flags & O_NOCTTY) ? " noctty" : "") +
@@ -57,14 +61,21 @@ class RecordingCalls : public SystemCalls {
   int ClearExclusive(int) override { return Say("nxcl"); }
   int SetModemLines(int, int lines) override { return Say("raise" + Lines(lines), ENOTTY); }
   int ClearModemLines(int, int lines) override { return Say("lower" + Lines(lines), ENOTTY); }
-  int RequestLowLatency(int) override { return Say("low latency", ENOTTY); }
+  int GetLowLatency(int, bool& on) override {
+    on = lowLatency;
+    return Say("", lowLatencyError);
+  }
+  int SetLowLatency(int, bool on) override {
+    lowLatency = on;
+    return Say(on ? "low latency on" : "low latency off");
+  }
   int GetAttributes(int, termios& settings) override {
-    settings = settings_;
+    settings = current;
     return 0;
   }
-  int SetAttributes(int, int, const termios& settings) override {
-    settings_ = settings;
-    return Say("tcsetattr");
+  int SetAttributes(int, int when, const termios& settings) override {
+    current = settings;
+    return Say(when == TCSANOW ? "tcsetattr now" : when == TCSADRAIN ? "tcsetattr drain" : "tcsetattr flush");
   }
   int Flush(int, int queue) override { return Say(queue == TCIFLUSH ? "flush rx" : "flush tx"); }
   int Drain(int) override { return Say("drain"); }
@@ -96,12 +107,11 @@ class RecordingCalls : public SystemCalls {
 
  private:
   int Say(const std::string& entry, int error = 0, int success = 0) {
-    log.push_back(entry);
+    if (!entry.empty()) log.push_back(entry);
     if (error == 0) return success;
     errno = error;
     return -1;
   }
-  termios settings_{};
 };
 
 class SerialPortStepsTest : public testing::Test {
@@ -115,10 +125,50 @@ class SerialPortStepsTest : public testing::Test {
   const std::uint8_t data_[4] = {'a', 'b', 'c', 'd'};
 };
 
-TEST_F(SerialPortStepsTest, OpenClaimsThePortAndLowersBothLinesDespiteAPtysRefusal) {
-  ASSERT_TRUE(port_.Open("/dev/ttyUSB0", 57600));
-  EXPECT_THAT(calls_.log, ElementsAre("open noctty nonblock", "lock", "excl", "blocking",
-                                      "tcsetattr", "lower DTR RTS", "low latency"));
+// Whether closed or destroyed, the port is left as it was found: its
+// settings back once the output has left, the driver's low-latency flag as it
+// was before.
+TEST(SerialPortRelease, LeavesThePortAsFound) {
+  struct Row {
+    const char* driver;
+    int lowLatencyError;
+    bool lowLatency;
+    std::vector<std::string> opened;    // after claiming the port
+    std::vector<std::string> released;  // before restoring its settings
+  };
+  const std::vector<std::string> claimed{"open noctty nonblock", "lock", "excl", "blocking", "tcsetattr now",
+                                         "lower DTR RTS"};
+  const std::vector<std::string> restored{"tcsetattr drain", "nxcl", "unlock", "close"};
+  const Row rows[] = {
+      {"no serial settings (a pty)", ENOTTY, false, {}, {}},
+      {"low latency off", 0, false, {"low latency on"}, {"low latency off"}},
+      {"low latency on", 0, true, {}, {}},
+  };
+  for (const Row& row : rows) {
+    for (const bool destroy : {false, true}) {
+      SCOPED_TRACE(std::string(row.driver) + (destroy ? ", destroyed" : ", closed"));
+      RecordingCalls calls;
+      calls.lowLatencyError = row.lowLatencyError;
+      calls.lowLatency = row.lowLatency;
+      std::vector<std::string> opened = claimed;
+      opened.insert(opened.end(), row.opened.begin(), row.opened.end());
+      std::vector<std::string> released = row.released;
+      released.insert(released.end(), restored.begin(), restored.end());
+      {
+        SerialPort port(calls);
+        ASSERT_TRUE(port.Open("/dev/ttyUSB0", 57600));  // reaches only the stand-in
+        EXPECT_EQ(calls.log, opened);
+        calls.log.clear();
+        if (!destroy) {
+          EXPECT_TRUE(port.Close());
+        }
+      }
+      EXPECT_EQ(calls.log, released);
+      EXPECT_EQ(calls.lowLatency, row.lowLatency);
+      const termios found{};
+      EXPECT_EQ(std::memcmp(&calls.current, &found, sizeof found), 0);
+    }
+  }
 }
 
 TEST_F(SerialPortStepsTest, WriteRaisesDtrLowersRtsPurgesWritesDrainsRaisesRtsPurges) {
@@ -155,7 +205,6 @@ TEST_F(SerialPortStepsTest, ShortWritesContinueAndAFailedOneLeavesRtsLowAndPurge
 TEST_F(SerialPortStepsTest, PortIsReleasedOnceAndOnlyByItsHolder) {
   OpenPort();
   EXPECT_TRUE(port_.Close());
-  EXPECT_THAT(calls_.log, ElementsAre("tcsetattr", "nxcl", "unlock", "close"));
   calls_.log.clear();
   EXPECT_FALSE(port_.Close());
   EXPECT_TRUE(calls_.log.empty());

@@ -41,7 +41,9 @@ const Lines kFrenchInstructions{"1. Coupez l'alimentation principale de l'appare
 std::unique_ptr<MainWindow> Start(FakeMainWindowView& view, MainWindowSettings settings = {}) {
   if (settings.catalogueDirectory.empty()) settings.catalogueDirectory = CATALOGUE_DIR;
   if (!settings.portProbe) {
-    settings.portProbe = [] { return PortProbeResult{{"/dev/ttyUSB0", "/dev/ttyUSB1"}, {}}; };
+    settings.portProbe = [] {
+      return PortProbeResult{{{"ttyUSB0", "/dev/ttyUSB0"}, {"ttyUSB1", "/dev/ttyUSB1"}}, {}};
+    };
   }
   if (!settings.updateCommand) settings.updateCommand = [](MainWindow&) {};
   auto window = std::make_unique<MainWindow>(view, std::move(settings));
@@ -82,7 +84,9 @@ TEST(MainWindow, PortsFoundOrNotAndPortsThisUserMayNotOpen) {
   EXPECT_EQ(none.lines, kEnglishInstructions);
 
   FakeMainWindowView denied;
-  window = Start(denied, {.portProbe = [] { return PortProbeResult{{"/dev/ttyS4"}, {"/dev/ttyUSB0"}}; }});
+  window = Start(denied, {.portProbe = [] {
+                   return PortProbeResult{{{"ttyS4", "/dev/ttyS4"}}, {{"ttyUSB0", "/dev/ttyUSB0"}}};
+                 }});
   EXPECT_EQ(window->SelectedPortName(), "/dev/ttyS4");
 #if defined(_WIN32)
   EXPECT_EQ(denied.lines, kEnglishInstructions);
