@@ -2,7 +2,6 @@
 
 #include <array>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,10 +40,10 @@ struct FirmwareModule {
 const std::array<FirmwareModule, 2>& FirmwareModules();
 
 // Why a pass passed over `candidate`, in words for the technician; nullopt when
-// nothing was wrong with it (accepted, or the other module's file). `text`
-// looks up a numbered message.
-std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate,
-                                            const std::function<std::string(unsigned)>& text);
+// nothing was wrong with it (accepted, or the other module's file). The
+// numbered reasons come from the built-in table in every language: they are
+// the words firmware engineers search their files and notes for.
+std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate);
 
 // What the file-error box says of a file that cannot be opened or read.
 std::string FileErrorText(const FirmwareCandidate& candidate);

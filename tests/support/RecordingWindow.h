@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "BuiltInMessageTable.h"
+#include "TextCatalogue.h"
 #include "WindowRequests.h"
 
-// Serves the window requests the way the window shows them, with the English
-// texts of the built-in table. Requests may come from a worker thread.
+// Serves the window requests the way the window shows them, with the texts of
+// the build's catalogues (CATALOGUE_DIR) in the language chosen by
+// `languageIndex`. Requests may come from a worker thread.
 class RecordingWindow : public WindowRequests {
  public:
   void AppendLine(const std::string& text) override {
@@ -46,7 +47,7 @@ class RecordingWindow : public WindowRequests {
   }
   bool IsLumoChecked() override { return lumoChecked; }
   std::string LoadLocalizedText(unsigned number) override {
-    return std::string(BuiltInMessageText(number));
+    return LookupText(CATALOGUE_DIR, languageIndex, number);
   }
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
     const std::lock_guard lock(mutex);
@@ -61,6 +62,7 @@ class RecordingWindow : public WindowRequests {
 
   std::mutex mutex;
   std::string portName = "COM1";
+  int languageIndex = 0;  // as the language selector: english, deutsch, francais
   bool lumoChecked = false;
   std::vector<std::string> lines;
   // Every line, clearing and box in order.

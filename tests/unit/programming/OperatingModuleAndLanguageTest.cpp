@@ -267,7 +267,7 @@ const std::string kBox = RecordingWindow::kBox;
 #if defined(_WIN32)
 // Windows will not open a folder as a file: the open itself fails.
 const std::string kFolderInPlaceReport =
-    kBox + "Fehler beim Öffnen der Sprachen-Datei Flash/flash_Std.bin: Permission denied";
+    kBox + "Error opening the language file Flash/flash_Std.bin: Permission denied";
 #else
 // A folder opens here, and its first read fails.
 const std::string kFolderInPlaceReport = kBox + "Fehler aufgetreten";
@@ -285,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(
                            [](ScriptedLine&) {},
                            nullptr,
                            {"Flash upload in progress...",
-                            kBox + "Fehler beim Öffnen der Sprachen-Datei Flash/flash_Std.bin: "
+                            kBox + "Error opening the language file Flash/flash_Std.bin: "
                                    "No such file or directory"},
                            true},
         LanguageFailureRow{"FileUnreadable", [](ScriptedLine&) {}, "dir",
@@ -293,7 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageFailureRow{"TelegramNotWritten",
                            [](ScriptedLine& l) { l.failWriteNumber = kFirstLanguageWrite + 1; },
                            "flash_Std.bin",
-                           {"Flash upload in progress...", kBox + "Fehler beim Senden"},
+                           {"Flash upload in progress...", kBox + "Error while sending"},
                            true},
         LanguageFailureRow{"NoAnswer", [](ScriptedLine&) {}, "flash_Std.bin",
                            {"Flash upload in progress...", "ERROR: no answer from device"}, true},
@@ -303,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
                              l.failWriteNumber = kFirstLanguageWrite + 2;
                            },
                            "flash_Std.bin",
-                           {"Flash upload in progress...", kBox + "Fehler beim Senden"},
+                           {"Flash upload in progress...", kBox + "Error while sending"},
                            true},
         LanguageFailureRow{"ClosingTelegramNotWritten",
                            [](ScriptedLine& l) {
@@ -311,7 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
                              l.failWriteNumber = kFirstLanguageWrite + 3;
                            },
                            "flash_Std.bin",
-                           {"BM Initialisation...", kBox + "Fehler beim Senden"},
+                           {"BM Initialisation...", kBox + "Error while sending"},
                            true}),
     [](const ::testing::TestParamInfo<LanguageFailureRow>& row) { return std::string(row.param.name); });
 
