@@ -99,9 +99,9 @@ std::string FileErrorText(const FirmwareCandidate& candidate) {
 
 bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder) {
   window.EnableControl(ControlId::kUpdateButton, false);
-  // A run that stops early must not leave the flag of an overwritten image set.
-  smFileLoaded = false;
-  bmFileLoaded = false;
+  // Each flag is set as its pass ends; a command that ends early keeps the
+  // flags of the last complete one. It starts no worker, so no run reads a
+  // flag whose image this command has overwritten.
   std::set<std::string> reported;
   for (const FirmwareModule& module : FirmwareModules()) {
     if (!RunPass(window, folder, module, reported)) return false;

@@ -50,7 +50,8 @@ std::string FileErrorText(const FirmwareCandidate& candidate);
 
 // Steps 2 to 6 of the Update command: disables the Update button, reads the
 // folder's files into smImage and bmImage, adds a line for each file passed
-// over for a fault and one for each module's file found, and sets the loaded
-// flags. False when a file could not be opened or read: the file-error box has
-// been shown, the Update button is enabled again and no worker may start.
+// over for a fault and one for each module's file found, and sets each loaded
+// flag as its pass ends. False when a file could not be opened or read: the
+// file-error box has been shown, the Update button is enabled again, the flags
+// of the passes not ended keep their values, and no worker may start.
 bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder);

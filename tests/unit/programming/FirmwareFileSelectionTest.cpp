@@ -117,13 +117,16 @@ TEST_F(FirmwareFileSelectionTest, UnopenableFileEndsTheCommandInTheControlModule
   std::filesystem::create_directory(hex_);
   PutUnopenable("0.hex");
   Put("1.hex", File(0x01, "/SM"));
+  // As the last complete command left them: a command that ends early keeps them.
+  smFileLoaded = bmFileLoaded = true;
   ASSERT_FALSE(Run());
   ASSERT_EQ(window_.boxes.size(), 1u);
   EXPECT_EQ(window_.boxes[0], "The file " + (hex_ / "0.hex").generic_string() +
                                   " cannot be opened: " + kUnopenableReason);
   EXPECT_TRUE(window_.lines.empty());
   EXPECT_TRUE(window_.enabledControls.at(ControlId::kUpdateButton));
-  EXPECT_FALSE(smFileLoaded);
+  EXPECT_TRUE(smFileLoaded);
+  EXPECT_TRUE(bmFileLoaded);
 
   // In the operating-module pass the file is passed over, and said so.
   RemoveUnopenable("0.hex");
