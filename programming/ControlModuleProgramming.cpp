@@ -54,9 +54,9 @@ RunOutcome BlockFailure(WindowRequests& window, BlockTransferResult result) {
 
 }  // namespace
 
-RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port) {
+RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port, const std::string& portName) {
   WindowRequests& window = run.window;
-  if (!port.Open(window.SelectedPortName(), kOvenBaudRate)) {
+  if (!port.Open(portName, kOvenBaudRate)) {
     return FailureEnd(window, Message::kCantOpenPort, UpdateButton::StaysDisabled);
   }
   port.PurgeRx();

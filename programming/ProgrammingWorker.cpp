@@ -74,5 +74,5 @@ RunOutcome ProgrammingWorker(const ProgrammingContext& run) {
     if (bmFileLoaded) AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
     return ProgramBM(run);
   }
-  return ProgramSM(run, *port);
+  return ProgramSM(run, *port, portName);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -35,9 +36,12 @@ class RecordingWindow : public WindowRequests {
     progress.push_back(position);
   }
   void EnableControl(int controlId, bool enabled) override {
-    const std::lock_guard lock(mutex);
-    enabledControls[controlId] = enabled;
-    controlChanges.push_back({controlId, enabled});
+    {
+      const std::lock_guard lock(mutex);
+      enabledControls[controlId] = enabled;
+      controlChanges.push_back({controlId, enabled});
+    }
+    if (onEnableControl) onEnableControl(controlId, enabled);
   }
   std::string SelectedPortName() override { return portName; }
   bool Enabled(int controlId) {
@@ -61,6 +65,9 @@ class RecordingWindow : public WindowRequests {
   static constexpr const char* kBox = "<box> ";
 
   std::mutex mutex;
+  // Called after each change of a control, on the thread that asked for it:
+  // what the technician could do at that moment.
+  std::function<void(int controlId, bool enabled)> onEnableControl;
   std::string portName = "COM1";
   int languageIndex = 0;  // as the language selector: english, deutsch, francais
   bool lumoChecked = false;

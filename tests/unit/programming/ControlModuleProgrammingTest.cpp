@@ -64,6 +64,11 @@ TEST_F(ControlModuleRunTest, SendsEveryByteOfAFullRunInOrder) {
   line_.Answer("x<");
   line_.Silence();
   line_.Answer(">DpcT4!!!!");
+  // The technician picks another port once the run has read its own: the
+  // control module's dialogue stays on the port the update request went to.
+  window_.onEnableControl = [this](int id, bool enabled) {
+    if (id == ControlId::kLanguageSelector && !enabled) window_.portName = "COM9";
+  };
 
   // Without an operating-module file the run as a whole does not succeed.
   EXPECT_EQ(Run(), RunOutcome::Failed);
