@@ -31,8 +31,16 @@ class OperatingModuleRunTest : public ::testing::Test {
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_.Path());
     std::filesystem::create_directory("Flash");
+    // A new run may start the moment a control comes back: the port must be
+    // free by then.
+    window_.onEnableControl = [this](int id, bool enabled) {
+      if (enabled && id != ControlId::kModelLumo && line_.openPorts != 0) backWhilePortHeld_.push_back(id);
+    };
   }
-  void TearDown() override { std::filesystem::current_path(previous_); }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    EXPECT_EQ(backWhilePortHeld_, std::vector<int>{});
+  }
 
   RunOutcome Run() {
     return ProgramBM(ProgrammingContext{window_, [this] { return line_.MakePort(); }, pauses_, cancel_});
@@ -52,6 +60,7 @@ class OperatingModuleRunTest : public ::testing::Test {
   RecordingWindow window_;
   RecordingPauses pauses_;
   CancelRequest cancel_;
+  std::vector<int> backWhilePortHeld_;
 };
 
 TEST_F(OperatingModuleRunTest, AWholeRunFromTheReadySignToUpdateOk) {
