@@ -65,7 +65,7 @@ RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port, const std:
   port.PurgeRx();
   port.PurgeTx();
   {
-    const CancelRequest::Wait wait(run.cancel);
+    CancelRequest::Wait wait(run.cancel);
     AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
     window.SetProgressRange(0, kProgressMaximum);
     window.SetProgressPosition(0);

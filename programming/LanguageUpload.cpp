@@ -72,7 +72,7 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
 
   ReadySignWaitEnd end;
   {
-    const CancelRequest::Wait wait(run.cancel);
+    CancelRequest::Wait wait(run.cancel);
     end = WaitForReadySign(run, port, {kReadySign, kLumoReadySign}, wait);
   }
   if (end.how == ReadySignWaitEnd::How::Cancelled) {

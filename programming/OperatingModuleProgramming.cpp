@@ -55,7 +55,7 @@ RunOutcome ProgramBM(const ProgrammingContext& run) {
 
   {
     // The technician has just been asked to switch the oven on or reset it.
-    const CancelRequest::Wait wait(run.cancel);
+    CancelRequest::Wait wait(run.cancel);
     const ReadySignWaitEnd end = WaitForReadySign(run, *port, {kReadySign}, wait);
     if (end.how == ReadySignWaitEnd::How::Cancelled) {
       port->Close();

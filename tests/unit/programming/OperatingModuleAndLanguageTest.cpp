@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "CancelRace.h"
 #include "ControlId.h"
 #include "FirmwareImages.h"
 #include "HexFiles.h"
@@ -114,6 +115,19 @@ TEST_F(OperatingModuleRunTest, AWholeRunFromTheReadySignToUpdateOk) {
   EXPECT_EQ(pauses_.pauses, (std::vector<milliseconds>{milliseconds(8000), milliseconds(8), milliseconds(8),
                                                         milliseconds(8), milliseconds(200),
                                                         milliseconds(25000)}));
+}
+
+TEST_F(OperatingModuleRunTest, ACancelRequestAsTheReadySignArrivesIsKeptOrRefusedNeverDropped) {
+  const auto rounds = RaceCancelAgainstReadySign(
+      [this] { return cancel_.Raise(); },
+      [this](const std::function<void()>& signArriving) {
+        ScriptedLine line;
+        line.Answer("#");  // then no start sign: the run fails unless called off
+        line.onByteRead = [&signArriving](std::uint8_t) { signArriving(); };
+        RecordingWindow window;
+        return ProgramBM(ProgrammingContext{window, [&line] { return line.MakePort(); }, pauses_, cancel_});
+      });
+  ExpectEachKeptOrRefused(rounds);
 }
 
 TEST_F(OperatingModuleRunTest, WithoutItsFileTheDialogueOnlySaysSo) {
