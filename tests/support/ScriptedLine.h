@@ -105,7 +105,7 @@ class ScriptedBackend : public SerialPortBackend {
     line_.writes.emplace_back(data, data + length);
     return true;
   }
-  bool WaitTransmitEmpty() override { return open_; }
+  bool WaitTransmitEmpty(std::size_t) override { return open_; }
   bool PurgeTx() override { return open_; }
   bool PurgeRx() override { return open_; }
   bool SetEventMask(std::uint32_t) override { return open_; }
