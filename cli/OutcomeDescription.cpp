@@ -30,7 +30,7 @@ std::string DescribeOutcome(const FirmwareCandidate& candidate, const std::strin
     case HexLoadResult::Accepted:
       return AtLine(candidate) + "identification \"" + details.identification.value_or("") + "\"";
     case HexLoadResult::OtherFile:
-      if (!PassedOverReason(candidate, MessageText)) {
+      if (!PassedOverReason(candidate)) {
         return AtLine(candidate) + "identification \"" + details.identification.value_or("") +
                "\" is not for the " + module;
       }
@@ -38,11 +38,11 @@ std::string DescribeOutcome(const FirmwareCandidate& candidate, const std::strin
     case HexLoadResult::InvalidCharacter:
     case HexLoadResult::ChecksumError:
     case HexLoadResult::AddressOutOfRange:
-      return AtLine(candidate) + *PassedOverReason(candidate, MessageText);
+      return AtLine(candidate) + *PassedOverReason(candidate);
     case HexLoadResult::OpenFailed:
-      return *PassedOverReason(candidate, MessageText);
+      return *PassedOverReason(candidate);
     case HexLoadResult::ReadFailed:
-      return AtLine(candidate) + *PassedOverReason(candidate, MessageText);
+      return AtLine(candidate) + *PassedOverReason(candidate);
   }
   return {};
 }

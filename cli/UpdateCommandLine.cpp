@@ -12,6 +12,7 @@
 #include "CancelRequest.h"
 #include "ConsoleWindow.h"
 #include "FirmwareFileSelection.h"
+#include "InterruptResponse.h"
 #include "InterruptWatch.h"
 #include "PortProbe.h"
 #include "PortsCommand.h"
@@ -142,13 +143,11 @@ int RunUpdateCommandLine(const std::vector<std::string>& args) {
   // ready sign is awaited, is refused while the oven is being programmed, and
   // otherwise ends the program.
   WatchInterrupts([&console] {
-    if (theCancelRequest.Raise()) {
-      console.Note("cancel requested: the run ends after the current read");
-    } else if (console.IsCloseLockOn()) {
-      console.Note("programming is in progress and must not be interrupted");
-    } else {
-      console.EndProgressBar();
-      console.Note("cancelled");
+    const InterruptResponse response =
+        RespondToInterrupt(theCancelRequest, [&console] { return console.IsCloseLockOn(); });
+    if (response == InterruptResponse::EndsProgram) console.EndProgressBar();
+    console.Note(std::string(InterruptNote(response)));
+    if (response == InterruptResponse::EndsProgram) {
       std::fflush(nullptr);
       std::_Exit(kExitCancelled);
     }

@@ -84,8 +84,13 @@ std::optional<HexLoadResult> ReadRecord(std::string_view line, HexImage& image, 
   return std::nullopt;
 }
 
-HexLoadResult ReadLines(TextLineReader& reader, HexImage& image,
-                        std::span<const std::string_view> accepted, HexLoadDetails& details) {
+// The parser both entries share: fills the image, then reads line by line.
+// Inlined into each: as a function of its own the loop read a file a tenth
+// slower (hex_load_bench).
+[[gnu::always_inline]] inline HexLoadResult ReadLines(TextLineReader& reader, HexImage& image,
+                                                      std::span<const std::string_view> accepted,
+                                                      HexLoadDetails& details) {
+  image.Fill(0xFF);
   std::uint64_t base = 0;
   std::string_view line;
   for (std::size_t lineNumber = 1;; ++lineNumber) {
@@ -146,9 +151,17 @@ HexLoadResult LoadHexFile(const std::filesystem::path& path, HexImage& image,
     out.error = std::error_code(errno != 0 ? errno : ENOENT, std::generic_category());
     return HexLoadResult::OpenFailed;
   }
-  image.Fill(0xFF);
   TextLineReader reader(file);
   const HexLoadResult result = ReadLines(reader, image, accepted, out);
   std::fclose(file);
   return result;
+}
+
+HexLoadResult LoadHexText(std::string_view text, HexImage& image, std::span<const std::string_view> accepted,
+                          HexLoadDetails* details) {
+  HexLoadDetails ignored;
+  HexLoadDetails& out = details != nullptr ? *details : ignored;
+  out = HexLoadDetails{};
+  TextLineReader reader(text);
+  return ReadLines(reader, image, accepted, out);
 }

@@ -42,3 +42,9 @@ bool DecodeHexByte(std::string_view line, std::size_t k, std::uint8_t& value);
 HexLoadResult LoadHexFile(const std::filesystem::path& path, HexImage& image,
                           std::span<const std::string_view> accepted,
                           HexLoadDetails* details = nullptr);
+
+// The same for a file's bytes already in memory, read by the same parser: the
+// outcome, details and image are those LoadHexFile gives for a file holding
+// `text`. Never OpenFailed or ReadFailed.
+HexLoadResult LoadHexText(std::string_view text, HexImage& image, std::span<const std::string_view> accepted,
+                          HexLoadDetails* details = nullptr);

@@ -5,8 +5,8 @@
 #include <cstring>
 
 std::string_view TextLineReader::Kept(std::size_t begin, std::size_t end) const {
-  if (end > begin && buffer_[end - 1] == '\r') --end;
-  return std::string_view(buffer_.data() + begin, std::min(end - begin, kMaxLineKept));
+  if (end > begin && data_[end - 1] == '\r') --end;
+  return std::string_view(data_ + begin, std::min(end - begin, kMaxLineKept));
 }
 
 bool TextLineReader::Fill() {
@@ -24,9 +24,8 @@ bool TextLineReader::Fill() {
 
 TextLineReader::Status TextLineReader::Next(std::string_view& line) {
   for (;;) {
-    const char* data = buffer_.data();
-    if (const void* newline = std::memchr(data + begin_, '\n', end_ - begin_)) {
-      const std::size_t lineEnd = static_cast<std::size_t>(static_cast<const char*>(newline) - data);
+    if (const void* newline = std::memchr(data_ + begin_, '\n', end_ - begin_)) {
+      const std::size_t lineEnd = static_cast<std::size_t>(static_cast<const char*>(newline) - data_);
       line = Kept(begin_, lineEnd);
       begin_ = lineEnd + 1;
       return Status::Line;
@@ -38,7 +37,7 @@ TextLineReader::Status TextLineReader::Next(std::string_view& line) {
       return Status::Line;
     }
     if (end_ - begin_ >= kMaxLineKept) return SkipRestOfLongLine(line);
-    std::memmove(buffer_.data(), data + begin_, end_ - begin_);
+    std::memmove(buffer_.data(), data_ + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
     if (!Fill()) return Status::Error;

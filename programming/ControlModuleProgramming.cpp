@@ -17,17 +17,20 @@ namespace Message = ProgrammingMessage;
 
 // Which controls a failure end gives back. Before the block transfer only a
 // restart of the program helps, so the Update button stays disabled; after a
-// failure during it, a new attempt may start at once.
+// failure during it, a new attempt may start at once, and finds the port
+// free: it is released before the controls come back.
 enum class UpdateButton { StaysDisabled, Enabled };
 
-RunOutcome FailureEnd(WindowRequests& window, unsigned message, UpdateButton update) {
+RunOutcome FailureEnd(WindowRequests& window, SerialPort& port, unsigned message, UpdateButton update) {
+  port.Close();
   if (message != 0) AppendMessageAndShow(window, message);
   if (update == UpdateButton::Enabled) window.EnableControl(ControlId::kUpdateButton, true);
   window.EnableControl(ControlId::kCancel, true);
   return RunOutcome::Failed;
 }
 
-RunOutcome CanceledBeforeStart(WindowRequests& window) {
+RunOutcome CanceledBeforeStart(WindowRequests& window, SerialPort& port) {
+  port.Close();
   window.EnableControl(ControlId::kCancel, false);
   AppendMessageAndShow(window, Message::kCanceledBeforeStart);
   window.EnableControl(ControlId::kCancel, true);
@@ -46,50 +49,50 @@ int BlockCountOf(const std::array<char, kIdentificationLength + 1>& received) {
 
 // The end of the block transfer's failures: only a block number that could
 // not be written leaves the Update button disabled.
-RunOutcome BlockFailure(WindowRequests& window, BlockTransferResult result) {
+RunOutcome BlockFailure(WindowRequests& window, SerialPort& port, BlockTransferResult result) {
   const UpdateButton update =
       result == BlockTransferResult::NumberNotWritten ? UpdateButton::StaysDisabled : UpdateButton::Enabled;
-  return FailureEnd(window, BlockFailureMessage(result), update);
+  return FailureEnd(window, port, BlockFailureMessage(result), update);
 }
 
 }  // namespace
 
-RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port) {
+RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port, const std::string& portName) {
   WindowRequests& window = run.window;
-  if (!port.Open(window.SelectedPortName(), kOvenBaudRate)) {
-    return FailureEnd(window, Message::kCantOpenPort, UpdateButton::StaysDisabled);
+  if (!port.Open(portName, kOvenBaudRate)) {
+    return FailureEnd(window, port, Message::kCantOpenPort, UpdateButton::StaysDisabled);
   }
   port.PurgeRx();
   port.PurgeTx();
   {
-    const CancelRequest::Wait wait(run.cancel);
+    CancelRequest::Wait wait(run.cancel);
     AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
     window.SetProgressRange(0, kProgressMaximum);
     window.SetProgressPosition(0);
     const ReadySignWaitEnd end = WaitForReadySign(run, port, {kReadySign}, wait);
-    if (end.how == ReadySignWaitEnd::How::Cancelled) return CanceledBeforeStart(window);
+    if (end.how == ReadySignWaitEnd::How::Cancelled) return CanceledBeforeStart(window, port);
     // The port went away: as unusable as one that does not open.
     if (end.how == ReadySignWaitEnd::How::LineDown) {
-      return FailureEnd(window, Message::kCantOpenPort, UpdateButton::StaysDisabled);
+      return FailureEnd(window, port, Message::kCantOpenPort, UpdateButton::StaysDisabled);
     }
   }
   if (!port.Write(&kReadyAnswer, 1)) {
-    return FailureEnd(window, Message::kCantWrite, UpdateButton::StaysDisabled);
+    return FailureEnd(window, port, Message::kCantWrite, UpdateButton::StaysDisabled);
   }
 
   std::array<char, kIdentificationLength + 1> identification{};
   if (port.ReadBytes(reinterpret_cast<std::uint8_t*>(identification.data()), kIdentificationLength) == 0) {
-    return FailureEnd(window, Message::kTimeOut, UpdateButton::StaysDisabled);
+    return FailureEnd(window, port, Message::kTimeOut, UpdateButton::StaysDisabled);
   }
   const int blockCount = BlockCountOf(identification);
-  if (blockCount == 0) return FailureEnd(window, Message::kBadVerifyString, UpdateButton::StaysDisabled);
+  if (blockCount == 0) return FailureEnd(window, port, Message::kBadVerifyString, UpdateButton::StaysDisabled);
 
   std::uint8_t startSign = 0;
   if (!port.ReadByte(startSign)) {
-    return FailureEnd(window, Message::kNoStartSign, UpdateButton::StaysDisabled);
+    return FailureEnd(window, port, Message::kNoStartSign, UpdateButton::StaysDisabled);
   }
   if (startSign != kStartSign) {
-    return FailureEnd(window, Message::kWrongStartSign, UpdateButton::StaysDisabled);
+    return FailureEnd(window, port, Message::kWrongStartSign, UpdateButton::StaysDisabled);
   }
 
   AppendAndShow(window, FixedLine::kStartCharacterFound);
@@ -103,12 +106,12 @@ RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port) {
     window.SetProgressPosition(n);
     const BlockTransferResult result = SendImageBlock(port, smImage, static_cast<std::uint16_t>(n));
     if (result != BlockTransferResult::Accepted && result != BlockTransferResult::SentBlank) {
-      return BlockFailure(window, result);
+      return BlockFailure(window, port, result);
     }
     run.pauses.Pause(std::chrono::milliseconds(0));
   }
   if (!SendEndMarkers(port)) {
-    return FailureEnd(window, Message::kTransmissionError, UpdateButton::Enabled);
+    return FailureEnd(window, port, Message::kTransmissionError, UpdateButton::Enabled);
   }
 
   window.ClearLines();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "ProgrammingContext.h"
@@ -22,6 +23,7 @@ inline constexpr int kProgressMaximum = 512;
 }  // namespace ControlModuleBootLoader
 
 // Loads smImage into the control module over `port` (closed on entry, as the
-// worker left it after the update request) and, on success, hands over to the
+// worker left it after the update request), opened again on `portName`, the
+// port the update request went to, and, on success, hands over to the
 // operating module's dialogue. Every end releases the port.
-RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port);
+RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port, const std::string& portName);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "BuiltInMessageTable.h"
 #include "ControlId.h"
 #include "FirmwareImages.h"
 
@@ -25,10 +26,9 @@ void AddLine(WindowRequests& window, const std::string& text) {
 // added once per command.
 void ReportPassedOver(WindowRequests& window, const FirmwarePassResult& pass,
                       std::set<std::string>& reported) {
-  const auto text = [&window](unsigned number) { return window.LoadLocalizedText(number); };
   for (const FirmwareCandidate& candidate : pass.read) {
     if (pass.endsCommand && &candidate == &pass.read.back()) break;
-    const auto reason = PassedOverReason(candidate, text);
+    const auto reason = PassedOverReason(candidate);
     if (reason && reported.insert(candidate.name).second) {
       AddLine(window, candidate.path.generic_string() + ": " + *reason);
     }
@@ -69,8 +69,8 @@ const std::array<FirmwareModule, 2>& FirmwareModules() {
   return modules;
 }
 
-std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate,
-                                            const std::function<std::string(unsigned)>& text) {
+std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate) {
+  const auto text = [](unsigned number) { return std::string(BuiltInMessageText(number)); };
   switch (candidate.result) {
     case HexLoadResult::Accepted:
       return std::nullopt;
@@ -99,9 +99,9 @@ std::string FileErrorText(const FirmwareCandidate& candidate) {
 
 bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder) {
   window.EnableControl(ControlId::kUpdateButton, false);
-  // A run that stops early must not leave the flag of an overwritten image set.
-  smFileLoaded = false;
-  bmFileLoaded = false;
+  // Each flag is set as its pass ends; a command that ends early keeps the
+  // flags of the last complete one. It starts no worker, so no run reads a
+  // flag whose image this command has overwritten.
   std::set<std::string> reported;
   for (const FirmwareModule& module : FirmwareModules()) {
     if (!RunPass(window, folder, module, reported)) return false;

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,17 +40,18 @@ struct FirmwareModule {
 const std::array<FirmwareModule, 2>& FirmwareModules();
 
 // Why a pass passed over `candidate`, in words for the technician; nullopt when
-// nothing was wrong with it (accepted, or the other module's file). `text`
-// looks up a numbered message.
-std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate,
-                                            const std::function<std::string(unsigned)>& text);
+// nothing was wrong with it (accepted, or the other module's file). The
+// numbered reasons come from the built-in table in every language: they are
+// the words firmware engineers search their files and notes for.
+std::optional<std::string> PassedOverReason(const FirmwareCandidate& candidate);
 
 // What the file-error box says of a file that cannot be opened or read.
 std::string FileErrorText(const FirmwareCandidate& candidate);
 
 // Steps 2 to 6 of the Update command: disables the Update button, reads the
 // folder's files into smImage and bmImage, adds a line for each file passed
-// over for a fault and one for each module's file found, and sets the loaded
-// flags. False when a file could not be opened or read: the file-error box has
-// been shown, the Update button is enabled again and no worker may start.
+// over for a fault and one for each module's file found, and sets each loaded
+// flag as its pass ends. False when a file could not be opened or read: the
+// file-error box has been shown, the Update button is enabled again, the flags
+// of the passes not ended keep their values, and no worker may start.
 bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BuiltInMessageTable.h"
@@ -38,16 +39,26 @@ bool Send(SerialPort& port, const std::vector<std::uint8_t>& bytes) {
 }
 
 // The controls a failure after the upload command gives back: the technician
-// may start a new run at once.
-void EnableNewRun(WindowRequests& window) {
+// may start a new run at once, and it finds the port released.
+void EnableNewRun(WindowRequests& window, SerialPort& port) {
+  port.Close();
   window.EnableControl(ControlId::kUpdateButton, true);
   window.EnableControl(ControlId::kLanguageSelector, true);
   window.EnableControl(ControlId::kCancel, true);
 }
 
-RunOutcome FailureWithBox(WindowRequests& window, LanguageFile& file, const std::string& text) {
+// An end before the upload began: the port released, a line, and only the
+// close lock lifted.
+RunOutcome EndBeforeUpload(WindowRequests& window, SerialPort& port, std::string_view line, RunOutcome outcome) {
+  port.Close();
+  AppendAndShow(window, line);
+  window.EnableControl(ControlId::kCancel, true);
+  return outcome;
+}
+
+RunOutcome FailureWithBox(WindowRequests& window, SerialPort& port, LanguageFile& file, const std::string& text) {
   file.reset();
-  EnableNewRun(window);
+  EnableNewRun(window, port);
   window.ShowMessageBox(text, MessageBoxIcon::Error);
   return RunOutcome::Failed;
 }
@@ -61,19 +72,15 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
 
   ReadySignWaitEnd end;
   {
-    const CancelRequest::Wait wait(run.cancel);
+    CancelRequest::Wait wait(run.cancel);
     end = WaitForReadySign(run, port, {kReadySign, kLumoReadySign}, wait);
   }
   if (end.how == ReadySignWaitEnd::How::Cancelled) {
-    AppendAndShow(window, BuiltInMessageText(Message::kCanceledBeforeStart));
-    window.EnableControl(ControlId::kCancel, true);
-    return RunOutcome::Cancelled;
+    return EndBeforeUpload(window, port, BuiltInMessageText(Message::kCanceledBeforeStart), RunOutcome::Cancelled);
   }
   if (end.how == ReadySignWaitEnd::How::LineDown) {
     // The port went away: as unusable as one that does not open.
-    AppendMessageAndShow(window, Message::kCantOpenPort);
-    window.EnableControl(ControlId::kCancel, true);
-    return RunOutcome::Failed;
+    return EndBeforeUpload(window, port, window.LoadLocalizedText(Message::kCantOpenPort), RunOutcome::Failed);
   }
 
   window.ClearLines();
@@ -87,9 +94,7 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   window.SetProgressPosition(0);
 
   if (!port.Write(&kUploadCommand, 1)) {
-    AppendMessageAndShow(window, Message::kCantWrite);
-    window.EnableControl(ControlId::kCancel, true);
-    return RunOutcome::Failed;
+    return EndBeforeUpload(window, port, window.LoadLocalizedText(Message::kCantWrite), RunOutcome::Failed);
   }
   run.pauses.Pause(kAfterCommand);
 
@@ -98,7 +103,7 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   LanguageFile file(std::fopen(fileName.c_str(), "rb"));
   if (!file) {
     const std::string reason = std::strerror(errno);
-    return FailureWithBox(window, file,
+    return FailureWithBox(window, port, file,
                           window.LoadLocalizedText(Message::kLanguageFileNotOpened) + fileName + ": " + reason);
   }
 
@@ -107,7 +112,7 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
     std::array<std::uint8_t, kDataSize> data;
     data.fill(kFiller);
     const std::size_t got = std::fread(data.data(), 1, kDataSize, file.get());
-    if (std::ferror(file.get())) return FailureWithBox(window, file, std::string(FixedLine::kErrorOccurred));
+    if (std::ferror(file.get())) return FailureWithBox(window, port, file, std::string(FixedLine::kErrorOccurred));
     // A last, short telegram goes out filled up, so that no byte is lost.
     if (got == 0) break;
 
@@ -115,11 +120,11 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
     window.SetProgressPosition(static_cast<int>(std::min<std::uint32_t>(counter, INT_MAX)));
     const std::vector<std::uint8_t> telegram = DataTelegram(counter, data);
     for (;;) {
-      if (!Send(port, telegram)) return FailureWithBox(window, file, sendError);
+      if (!Send(port, telegram)) return FailureWithBox(window, port, file, sendError);
       if (port.ReadBytes(answer.data(), static_cast<int>(answer.size())) == 0) {
         file.reset();
         AppendMessageAndShow(window, Message::kNoAnswer);
-        EnableNewRun(window);
+        EnableNewRun(window, port);
         return RunOutcome::Failed;
       }
       run.pauses.Pause(kAfterAnswer);
@@ -133,19 +138,19 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   run.pauses.Pause(kBeforeEndTelegram);
   std::array<std::uint8_t, kDataSize> endData;
   endData.fill(kFiller);
-  if (!Send(port, DataTelegram(kEndCounter, endData))) return FailureWithBox(window, file, sendError);
+  if (!Send(port, DataTelegram(kEndCounter, endData))) return FailureWithBox(window, port, file, sendError);
   window.SetProgressPosition(kProgressMaximum);
   file.reset();
   AppendAndShow(window, FixedLine::kBmInitialisation);
 
   run.pauses.Pause(kInitialisation);
   if (!Send(port, BuildServiceTelegram(ServiceTelegram::kUpdateRequestCommand))) {
-    return FailureWithBox(window, file, sendError);
+    return FailureWithBox(window, port, file, sendError);
   }
 
   AppendMessageAndShow(window, Message::kUploadSucceeded);
   window.ShowMessageBox(std::string(FixedLine::kUpdateOk), MessageBoxIcon::Information);
-  EnableNewRun(window);
+  EnableNewRun(window, port);
   window.EnableControl(ControlId::kModelKesto, true);
   window.EnableControl(ControlId::kModelLumo, true);
   return RunOutcome::Succeeded;

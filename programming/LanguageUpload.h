@@ -38,5 +38,6 @@ inline constexpr std::chrono::milliseconds kInitialisation{25000};
 }  // namespace LanguageUpload
 
 // Sends the language file of the oven's model line over `port`, which the
-// operating module's dialogue opened and keeps, and ends the run.
+// operating module's dialogue opened, and ends the run: every end releases the
+// port before it hands controls back.
 RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port);

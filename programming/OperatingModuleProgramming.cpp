@@ -13,17 +13,17 @@ namespace {
 using namespace OperatingModuleBootLoader;
 namespace Message = ProgrammingMessage;
 
-// Every failure end: the line (if any), the close lock released, the port
-// closed. The Update button and the language selector stay disabled: a new
+// Every failure end: the port closed, the line (if any), the close lock
+// released. The Update button and the language selector stay disabled: a new
 // run needs a new start of the program.
 RunOutcome FailureEnd(WindowRequests& window, SerialPort& port, unsigned message) {
+  port.Close();
   if (message != 0) {
     AppendMessageAndShow(window, message);
   } else {
     window.RepaintLines();
   }
   window.EnableControl(ControlId::kCancel, true);
-  port.Close();
   return RunOutcome::Failed;
 }
 
@@ -55,12 +55,12 @@ RunOutcome ProgramBM(const ProgrammingContext& run) {
 
   {
     // The technician has just been asked to switch the oven on or reset it.
-    const CancelRequest::Wait wait(run.cancel);
+    CancelRequest::Wait wait(run.cancel);
     const ReadySignWaitEnd end = WaitForReadySign(run, *port, {kReadySign}, wait);
     if (end.how == ReadySignWaitEnd::How::Cancelled) {
+      port->Close();
       AppendAndShow(window, BuiltInMessageText(Message::kCanceledBeforeStart));
       window.EnableControl(ControlId::kCancel, true);
-      port->Close();
       return RunOutcome::Cancelled;
     }
     // The port went away: as unusable as one that does not open.
@@ -85,7 +85,6 @@ RunOutcome ProgramBM(const ProgrammingContext& run) {
   }
   if (!SendEndMarkers(*port)) return FailureEnd(window, *port, Message::kTransmissionError);
 
-  const RunOutcome outcome = UploadLanguageData(run, *port);
-  port->Close();
-  return outcome;
+  // The upload releases the port at each of its ends.
+  return UploadLanguageData(run, *port);
 }

@@ -14,7 +14,10 @@ namespace {
 
 namespace Message = ProgrammingMessage;
 
-RunOutcome FailureBeforeStart(WindowRequests& window, unsigned message) {
+// The port is released before the controls come back, so that a run started
+// at once finds it free.
+RunOutcome FailureBeforeStart(WindowRequests& window, SerialPort& port, unsigned message) {
+  port.Close();
   AppendMessageAndShow(window, message);
   window.EnableControl(ControlId::kCancel, true);
   return RunOutcome::Failed;
@@ -58,14 +61,13 @@ RunOutcome ProgrammingWorker(const ProgrammingContext& run) {
   const std::string portName = window.SelectedPortName();
   window.EnableControl(ControlId::kLanguageSelector, false);
 
-  // Released on every way out, by its destructor.
   const std::unique_ptr<SerialPort> port = run.makePort();
-  if (!port->Open(portName, kOvenBaudRate)) return FailureBeforeStart(window, Message::kCantOpenPort);
+  if (!port->Open(portName, kOvenBaudRate)) return FailureBeforeStart(window, *port, Message::kCantOpenPort);
   port->PurgeRx();
   port->PurgeTx();
   const auto updateRequest = BuildServiceTelegram(ServiceTelegram::kUpdateRequestCommand);
   if (!port->Write(updateRequest.data(), static_cast<int>(updateRequest.size()))) {
-    return FailureBeforeStart(window, Message::kCantWrite);
+    return FailureBeforeStart(window, *port, Message::kCantWrite);
   }
   port->Close();
 
@@ -74,5 +76,5 @@ RunOutcome ProgrammingWorker(const ProgrammingContext& run) {
     if (bmFileLoaded) AppendMessageAndShow(window, Message::kSwitchMainPowerOn);
     return ProgramBM(run);
   }
-  return ProgramSM(run, *port);
+  return ProgramSM(run, *port, portName);
 }

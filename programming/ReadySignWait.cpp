@@ -12,16 +12,24 @@ constexpr std::chrono::milliseconds kReadTimeout(SerialPort::kReadTotalTimeoutMu
 }  // namespace
 
 ReadySignWaitEnd WaitForReadySign(const ProgrammingContext& run, SerialPort& port,
-                                  std::initializer_list<std::uint8_t> signs, const CancelRequest::Wait& /*marked*/) {
+                                  std::initializer_list<std::uint8_t> signs, CancelRequest::Wait& marked) {
   using How = ReadySignWaitEnd::How;
   using Clock = std::chrono::steady_clock;
   for (;;) {
     const Clock::time_point start = Clock::now();
     std::uint8_t byte = 0;
     const bool received = port.ReadByte(byte);
-    if (run.cancel.Take()) return {How::Cancelled};
-    if (received && std::find(signs.begin(), signs.end(), byte) != signs.end()) return {How::Arrived, byte};
-    if (!received && port.IsLineDown()) return {How::LineDown};
+    if (run.cancel.Take()) {
+      marked.End();
+      return {How::Cancelled};
+    }
+    const bool arrived = received && std::find(signs.begin(), signs.end(), byte) != signs.end();
+    const bool lineDown = !received && port.IsLineDown();
+    // The request may have come after the check above: the end decides.
+    if (arrived || lineDown) {
+      if (marked.End()) return {How::Cancelled};
+      return arrived ? ReadySignWaitEnd{How::Arrived, byte} : ReadySignWaitEnd{How::LineDown};
+    }
     if (!received) {
       // A read that fails at once for any other reason must not make this
       // loop spin: wait out the read's time.

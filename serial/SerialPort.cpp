@@ -71,8 +71,10 @@ bool SerialPort::Write(const std::uint8_t* data, int length) {
   // 6. All bytes; on failure the lines stay as they are (RTS low) and
   // nothing is purged.
   if (!backend_->WriteAll(block.data(), static_cast<std::size_t>(length))) return false;
-  // 7. Until the last byte has left the line; the result does not matter.
-  backend_->WaitTransmitEmpty();
+  // 7. Until the last byte has left the line. A transmitter that does not
+  // empty in time fails the write like a failed write call: a driver that
+  // never reports it must not hang the run (and the close lock with it).
+  if (!backend_->WaitTransmitEmpty(static_cast<std::size_t>(length))) return false;
   // 8. RTS high: transmission over.
   SetRts();
   // 9. Purge the transmit side. On POSIX this discards nothing, as the bytes

@@ -68,7 +68,8 @@ class SerialPort {
   int ReadBytes(std::uint8_t* destination, int count);
   // Sends length (1 to kWriteBlockSize) bytes with DTR high and RTS low, waits
   // until they have left, raises RTS, and discards whatever was received
-  // meanwhile. True if every byte was sent.
+  // meanwhile. True if every byte was sent; false also when they did not
+  // leave within their line time and a margin (RTS then stays low).
   bool Write(const std::uint8_t* data, int length);
 
   // The building blocks of Write and ReadByte. Callers need not look at

@@ -34,8 +34,10 @@ class SerialPortBackend {
   virtual bool IsLineDown() const = 0;
   // True only when every byte was handed to the driver.
   virtual bool WriteAll(const std::uint8_t* data, std::size_t length) = 0;
-  // Returns once the transmitter has run empty.
-  virtual bool WaitTransmitEmpty() = 0;
+  // Returns once the `bytes` just handed to the driver have left the
+  // transmitter; false when the port cannot tell, or when they are not gone
+  // within their line time and a margin: then the write has failed.
+  virtual bool WaitTransmitEmpty(std::size_t bytes) = 0;
 
   virtual bool PurgeTx() = 0;
   virtual bool PurgeRx() = 0;

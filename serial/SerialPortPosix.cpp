@@ -231,7 +231,7 @@ bool SerialPortPosix::WriteAll(const std::uint8_t* data, std::size_t length) {
   return true;
 }
 
-bool SerialPortPosix::WaitTransmitEmpty() {
+bool SerialPortPosix::WaitTransmitEmpty(std::size_t /*bytes*/) {
   if (!IsOpen()) return false;
   while (calls_.Drain(fd_) != 0) {
     if (errno != EINTR) return false;

@@ -24,7 +24,7 @@ class SerialPortPosix final : public SerialPortBackend {
   bool ReadOne(std::uint8_t& destination) override;
   bool IsLineDown() const override { return lineDown_; }
   bool WriteAll(const std::uint8_t* data, std::size_t length) override;
-  bool WaitTransmitEmpty() override;
+  bool WaitTransmitEmpty(std::size_t bytes) override;
   bool PurgeTx() override;
   bool PurgeRx() override;
   bool SetEventMask(std::uint32_t mask) override;

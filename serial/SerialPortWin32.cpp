@@ -1,5 +1,7 @@
 #include "SerialPortWin32.h"
 
+#include <algorithm>
+
 #include "SerialPort.h"
 
 static_assert(SerialPort::kEventRxChar == EV_RXCHAR);
@@ -14,11 +16,26 @@ int LastError() {
   return error != 0 ? static_cast<int>(error) : static_cast<int>(ERROR_GEN_FAILURE);
 }
 
+// How long `bytes` take on the line: 10 bits each (start, 8 data, stop).
+ULONGLONG LineTimeMs(ULONGLONG bytes, DWORD baudRate) {
+  if (baudRate == 0) return 0;
+  return (bytes * 10 * 1000 + baudRate - 1) / baudRate;
+}
+
+Win32TransmitCalls& RealTransmitCalls() {
+  static Win32TransmitCalls calls;
+  return calls;
+}
+
 }  // namespace
 
 std::unique_ptr<SerialPortBackend> MakeSerialPortBackend() {
   return std::make_unique<SerialPortWin32>();
 }
+
+SerialPortWin32::SerialPortWin32() : transmitCalls_(RealTransmitCalls()) {}
+
+SerialPortWin32::SerialPortWin32(Win32TransmitCalls& transmitCalls) : transmitCalls_(transmitCalls) {}
 
 SerialPortWin32::~SerialPortWin32() {
   if (IsOpen()) Close();
@@ -103,10 +120,23 @@ bool SerialPortWin32::WriteAll(const std::uint8_t* data, std::size_t length) {
   return WriteFile(handle_, data, wanted, &written, nullptr) && written == wanted;
 }
 
-bool SerialPortWin32::WaitTransmitEmpty() {
+// The driver's output queue is watched rather than waited on with
+// WaitCommEvent(EV_TXEMPTY), which on a synchronous handle has no time-out: a
+// driver that never signals the event would hang the run.
+bool SerialPortWin32::WaitTransmitEmpty(std::size_t bytes) {
   if (!IsOpen()) return false;
-  DWORD events = 0;
-  return WaitCommEvent(handle_, &events, nullptr) != FALSE;
+  const DWORD baudRate = settings_.BaudRate;
+  const ULONGLONG deadline = transmitCalls_.NowMs() + LineTimeMs(bytes, baudRate) + kTransmitMarginMs;
+  for (;;) {
+    DWORD queued = 0;
+    if (!transmitCalls_.QueuedBytes(handle_, queued)) return false;
+    if (queued == 0) return true;
+    const ULONGLONG now = transmitCalls_.NowMs();
+    if (now >= deadline) return false;
+    // The queued bytes need their line time before they can be gone.
+    const ULONGLONG pause = std::clamp<ULONGLONG>(LineTimeMs(queued, baudRate), 1, deadline - now);
+    transmitCalls_.Sleep(static_cast<DWORD>(pause));
+  }
 }
 
 bool SerialPortWin32::PurgeTx() {

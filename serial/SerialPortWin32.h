@@ -9,11 +9,17 @@
 #include <windows.h>
 
 #include "SerialPortBackend.h"
+#include "Win32TransmitCalls.h"
 
 // A COM port through the Windows communications functions, synchronous I/O.
 class SerialPortWin32 final : public SerialPortBackend {
  public:
-  SerialPortWin32() = default;
+  // How long past the line time of its bytes a write may take to leave.
+  static constexpr ULONGLONG kTransmitMarginMs = 500;
+
+  SerialPortWin32();  // the real calls
+  // Waits for the transmitter through `transmitCalls` (tests).
+  explicit SerialPortWin32(Win32TransmitCalls& transmitCalls);
   ~SerialPortWin32() override;
 
   SerialPortWin32(const SerialPortWin32&) = delete;
@@ -25,7 +31,7 @@ class SerialPortWin32 final : public SerialPortBackend {
   bool ReadOne(std::uint8_t& destination) override;
   bool IsLineDown() const override { return lineDown_; }
   bool WriteAll(const std::uint8_t* data, std::size_t length) override;
-  bool WaitTransmitEmpty() override;
+  bool WaitTransmitEmpty(std::size_t bytes) override;
   bool PurgeTx() override;
   bool PurgeRx() override;
   bool SetEventMask(std::uint32_t mask) override;
@@ -35,6 +41,7 @@ class SerialPortWin32 final : public SerialPortBackend {
   bool SetDtr() override;
 
  private:
+  Win32TransmitCalls& transmitCalls_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool lineDown_ = false;
   bool wroteSinceOpen_ = false;

@@ -2,16 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "BuiltInMessageTable.h"
+#include "TextCatalogue.h"
 #include "WindowRequests.h"
 
-// Serves the window requests the way the window shows them, with the English
-// texts of the built-in table. Requests may come from a worker thread.
+// Serves the window requests the way the window shows them, with the texts of
+// the build's catalogues (CATALOGUE_DIR) in the language chosen by
+// `languageIndex`. Requests may come from a worker thread.
 class RecordingWindow : public WindowRequests {
  public:
   void AppendLine(const std::string& text) override {
@@ -34,9 +36,12 @@ class RecordingWindow : public WindowRequests {
     progress.push_back(position);
   }
   void EnableControl(int controlId, bool enabled) override {
-    const std::lock_guard lock(mutex);
-    enabledControls[controlId] = enabled;
-    controlChanges.push_back({controlId, enabled});
+    {
+      const std::lock_guard lock(mutex);
+      enabledControls[controlId] = enabled;
+      controlChanges.push_back({controlId, enabled});
+    }
+    if (onEnableControl) onEnableControl(controlId, enabled);
   }
   std::string SelectedPortName() override { return portName; }
   bool Enabled(int controlId) {
@@ -46,7 +51,7 @@ class RecordingWindow : public WindowRequests {
   }
   bool IsLumoChecked() override { return lumoChecked; }
   std::string LoadLocalizedText(unsigned number) override {
-    return std::string(BuiltInMessageText(number));
+    return LookupText(CATALOGUE_DIR, languageIndex, number);
   }
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
     const std::lock_guard lock(mutex);
@@ -60,7 +65,11 @@ class RecordingWindow : public WindowRequests {
   static constexpr const char* kBox = "<box> ";
 
   std::mutex mutex;
+  // Called after each change of a control, on the thread that asked for it:
+  // what the technician could do at that moment.
+  std::function<void(int controlId, bool enabled)> onEnableControl;
   std::string portName = "COM1";
+  int languageIndex = 0;  // as the language selector: english, deutsch, francais
   bool lumoChecked = false;
   std::vector<std::string> lines;
   // Every line, clearing and box in order.

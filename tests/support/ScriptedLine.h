@@ -32,6 +32,8 @@ struct ScriptedLine {
   int failWriteNumber = -1;  // fail the write with this index
   // Called for every read that brings nothing; its count so far as argument.
   std::function<void(int)> onEmptyRead;
+  // Called within every read that brings a byte, with the byte.
+  std::function<void(std::uint8_t)> onByteRead;
   int emptyReads = 0;
 
   void Answer(const std::string& text) {
@@ -77,6 +79,7 @@ class ScriptedBackend : public SerialPortBackend {
       line_.reads.pop_front();
     }
     if (next) {
+      if (line_.onByteRead) line_.onByteRead(*next);
       destination = *next;
       return true;
     }
@@ -102,7 +105,7 @@ class ScriptedBackend : public SerialPortBackend {
     line_.writes.emplace_back(data, data + length);
     return true;
   }
-  bool WaitTransmitEmpty() override { return open_; }
+  bool WaitTransmitEmpty(std::size_t) override { return open_; }
   bool PurgeTx() override { return open_; }
   bool PurgeRx() override { return open_; }
   bool SetEventMask(std::uint32_t) override { return open_; }

@@ -10,11 +10,14 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "PortProbe.h"
 #include "SerialPort.h"
+#include "SerialPortWin32.h"
 
 namespace {
 
@@ -118,6 +121,52 @@ TEST_F(SerialPortWin32Test, OpenAndCloseReportWhatHappened) {
   EXPECT_EQ(Drain(oven_, 1), (Bytes{'#'}));
   EXPECT_TRUE(pc_.Close());
   EXPECT_FALSE(pc_.IsOpen());
+}
+
+// A driver's output queue as a write waits for it to run empty, on a clock of
+// its own: each sleep moves it on, and nothing waits for real.
+class ScriptedTransmitter : public Win32TransmitCalls {
+ public:
+  explicit ScriptedTransmitter(int looksUntilEmpty) : looksUntilEmpty_(looksUntilEmpty) {}
+  bool QueuedBytes(HANDLE, DWORD& count) override {
+    ++looks;
+    count = looks >= looksUntilEmpty_ ? 0 : 100;
+    return true;
+  }
+  void Sleep(DWORD milliseconds) override {
+    EXPECT_GE(milliseconds, 1u);  // never a spin
+    now += milliseconds;
+  }
+  ULONGLONG NowMs() override { return now; }
+
+  int looks = 0;
+  ULONGLONG now = 1000;
+
+ private:
+  int looksUntilEmpty_;
+};
+
+TEST_F(SerialPortWin32Test, AWriteWaitsForTheTransmitterNoLongerThanItsLineTimeAndAMargin) {
+  ASSERT_TRUE(pc_.Close());
+  const Bytes block(256, 0x5A);  // 45 ms at 57600 baud
+
+  ScriptedTransmitter emptying(3);
+  SerialPort port(std::make_unique<SerialPortWin32>(emptying));
+  ASSERT_TRUE(port.Open(near_, kBaudRate));
+  EXPECT_TRUE(port.Write(block.data(), 256));
+  EXPECT_EQ(emptying.looks, 3);
+  EXPECT_EQ(Drain(oven_, 256), block);
+
+  // A driver whose transmitter never empties: the write fails in bounded time.
+  ScriptedTransmitter stuck(std::numeric_limits<int>::max());
+  SerialPort stuckPort(std::make_unique<SerialPortWin32>(stuck));
+  port.Close();
+  ASSERT_TRUE(stuckPort.Open(near_, kBaudRate));
+  EXPECT_FALSE(stuckPort.Write(block.data(), 256));
+  const ULONGLONG waited = stuck.now - 1000;
+  EXPECT_GE(waited, 45 + SerialPortWin32::kTransmitMarginMs);
+  EXPECT_LT(waited, 45 + SerialPortWin32::kTransmitMarginMs + 20);
+  EXPECT_LT(stuck.looks, 60);
 }
 
 TEST(PortProbeWin32Test, ListsTheNamedPortsThatOpenAndLeavesOutTheRest) {

@@ -113,6 +113,7 @@ TEST_F(CliUpdateTest, CtrlCCallsOffTheWaitForTheReadySign) {
   const auto rest = cli.ReadRest();
   EXPECT_EQ(cli.Wait(), 3);
   EXPECT_EQ(rest, (std::vector<std::string>{"Programming canceled before start"}));
+  EXPECT_NE(ReadAll(folder_ / "cli.err").find("cancel accepted"), std::string::npos);
 }
 
 TEST_F(CliUpdateTest, APortThatGoesAwayEndsTheWaitForTheReadySign) {

@@ -14,11 +14,19 @@ constexpr std::array<std::string_view, 1> kBm = kOperatingModuleIdentifications;
 
 class IntelHexReaderTest : public ::testing::Test {
  protected:
+  // Reads `text` as a file and from memory: both must come to the same.
   HexLoadResult Load(const std::string& text, HexImage& image,
                      std::span<const std::string_view> accepted = kSm) {
     const auto path = folder_ / ("file" + std::to_string(++files_) + ".hex");
     WriteTextFile(path, text);
-    return LoadHexFile(path, image, accepted, &details_);
+    const HexLoadResult result = LoadHexFile(path, image, accepted, &details_);
+    HexImage fromMemory(image.Order());
+    HexLoadDetails memoryDetails;
+    EXPECT_EQ(LoadHexText(text, fromMemory, accepted, &memoryDetails), result);
+    EXPECT_EQ(memoryDetails.lineNumber, details_.lineNumber);
+    EXPECT_EQ(memoryDetails.identification, details_.identification);
+    EXPECT_TRUE(std::equal(image.Bytes().begin(), image.Bytes().end(), fromMemory.Bytes().begin()));
+    return result;
   }
 
   std::unique_ptr<HexImage> sm_ = std::make_unique<HexImage>(ByteOrder::Natural);

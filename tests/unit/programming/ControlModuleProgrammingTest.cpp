@@ -41,7 +41,13 @@ class ControlModuleRunTest : public ::testing::Test {
     smFileLoaded = true;
     // The operating module's dialogue then only says that its file is missing.
     bmFileLoaded = false;
+    // A new run may start the moment a control comes back: the port must be
+    // free by then.
+    window_.onEnableControl = [this](int id, bool enabled) {
+      if (enabled && line_.openPorts != 0) backWhilePortHeld_.push_back(id);
+    };
   }
+  void TearDown() override { EXPECT_EQ(backWhilePortHeld_, std::vector<int>{}); }
 
   RunOutcome Run() { return ProgrammingWorker(Context()); }
   ProgrammingContext Context() {
@@ -53,6 +59,7 @@ class ControlModuleRunTest : public ::testing::Test {
   RecordingWindow window_;
   RecordingPauses pauses_;
   CancelRequest cancel_;
+  std::vector<int> backWhilePortHeld_;
 };
 
 TEST_F(ControlModuleRunTest, SendsEveryByteOfAFullRunInOrder) {
@@ -64,6 +71,13 @@ TEST_F(ControlModuleRunTest, SendsEveryByteOfAFullRunInOrder) {
   line_.Answer("x<");
   line_.Silence();
   line_.Answer(">DpcT4!!!!");
+  // The technician picks another port once the run has read its own: the
+  // control module's dialogue stays on the port the update request went to.
+  const auto watch = window_.onEnableControl;
+  window_.onEnableControl = [this, watch](int id, bool enabled) {
+    watch(id, enabled);
+    if (id == ControlId::kLanguageSelector && !enabled) window_.portName = "COM9";
+  };
 
   // Without an operating-module file the run as a whole does not succeed.
   EXPECT_EQ(Run(), RunOutcome::Failed);

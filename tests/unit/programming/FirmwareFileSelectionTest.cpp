@@ -82,7 +82,7 @@ TEST_F(FirmwareFileSelectionTest, MissingFolderFindsNothingAndStillLetsTheWorker
   EXPECT_FALSE(window_.enabledControls.at(ControlId::kUpdateButton));
 }
 
-TEST_F(FirmwareFileSelectionTest, EachFileIsJudgedOnItsOwnAndEveryFaultIsShownOnce) {
+TEST_F(FirmwareFileSelectionTest, EachFileIsJudgedOnItsOwnAndEveryFaultIsShownOnceInTheSameWords) {
   std::filesystem::create_directory(hex_);
   Put("1.hex", ":0300000011223396\n/SM\n");
   Put("2.hex", ":010000001GEF\n/BM\n");
@@ -90,15 +90,25 @@ TEST_F(FirmwareFileSelectionTest, EachFileIsJudgedOnItsOwnAndEveryFaultIsShownOn
   Put("4.hex", HexRecord(4, 0, {0x00, 0x02}) + "\n" + File(0x04, "/BM"));
   Put("5.hex", File(0x05, "/SM"));
   Put("6.hex", File(0x06, "/BM"));
-  ASSERT_TRUE(Run());
-  EXPECT_EQ(window_.lines, (std::vector<std::string>{
-                               (hex_ / "1.hex").generic_string() + ": Checksum error!",
-                               (hex_ / "2.hex").generic_string() + ": Invalid character in hex-File!",
-                               (hex_ / "3.hex").generic_string() + ": No identification in hex-File!",
-                               (hex_ / "4.hex").generic_string() + ": Address out of range in hex-File!",
-                               "SM file found",
-                               "BM file found",
-                           }));
+  // A passed-over file is named in the same words whatever the language; only
+  // the lines of the files found are translated.
+  const std::vector<std::pair<std::string, std::string>> found{
+      {"SM file found", "BM file found"}, {"SM-Datei gefunden", "BM-Datei gefunden"},
+      {"Fichier SM trouv\xC3\xA9", "Fichier BM trouv\xC3\xA9"}};
+  for (int language : {0, 1, 2}) {
+    RecordingWindow window;
+    window.languageIndex = language;
+    ASSERT_TRUE(LoadFirmwareFiles(window, hex_));
+    EXPECT_EQ(window.lines, (std::vector<std::string>{
+                                (hex_ / "1.hex").generic_string() + ": Checksum error!",
+                                (hex_ / "2.hex").generic_string() + ": Invalid character in hex-File!",
+                                (hex_ / "3.hex").generic_string() + ": No identification in hex-File!",
+                                (hex_ / "4.hex").generic_string() + ": Address out of range in hex-File!",
+                                found[language].first,
+                                found[language].second,
+                            }))
+        << "language " << language;
+  }
   EXPECT_EQ(smImage.Bytes()[0], 0x05);
   EXPECT_EQ(bmImage.Bytes()[1], 0x06);
 }
@@ -107,13 +117,16 @@ TEST_F(FirmwareFileSelectionTest, UnopenableFileEndsTheCommandInTheControlModule
   std::filesystem::create_directory(hex_);
   PutUnopenable("0.hex");
   Put("1.hex", File(0x01, "/SM"));
+  // As the last complete command left them: a command that ends early keeps them.
+  smFileLoaded = bmFileLoaded = true;
   ASSERT_FALSE(Run());
   ASSERT_EQ(window_.boxes.size(), 1u);
   EXPECT_EQ(window_.boxes[0], "The file " + (hex_ / "0.hex").generic_string() +
                                   " cannot be opened: " + kUnopenableReason);
   EXPECT_TRUE(window_.lines.empty());
   EXPECT_TRUE(window_.enabledControls.at(ControlId::kUpdateButton));
-  EXPECT_FALSE(smFileLoaded);
+  EXPECT_TRUE(smFileLoaded);
+  EXPECT_TRUE(bmFileLoaded);
 
   // In the operating-module pass the file is passed over, and said so.
   RemoveUnopenable("0.hex");

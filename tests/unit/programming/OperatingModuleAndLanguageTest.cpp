@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "CancelRace.h"
 #include "ControlId.h"
 #include "FirmwareImages.h"
 #include "HexFiles.h"
@@ -31,8 +32,16 @@ class OperatingModuleRunTest : public ::testing::Test {
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_.Path());
     std::filesystem::create_directory("Flash");
+    // A new run may start the moment a control comes back: the port must be
+    // free by then.
+    window_.onEnableControl = [this](int id, bool enabled) {
+      if (enabled && id != ControlId::kModelLumo && line_.openPorts != 0) backWhilePortHeld_.push_back(id);
+    };
   }
-  void TearDown() override { std::filesystem::current_path(previous_); }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    EXPECT_EQ(backWhilePortHeld_, std::vector<int>{});
+  }
 
   RunOutcome Run() {
     return ProgramBM(ProgrammingContext{window_, [this] { return line_.MakePort(); }, pauses_, cancel_});
@@ -52,6 +61,7 @@ class OperatingModuleRunTest : public ::testing::Test {
   RecordingWindow window_;
   RecordingPauses pauses_;
   CancelRequest cancel_;
+  std::vector<int> backWhilePortHeld_;
 };
 
 TEST_F(OperatingModuleRunTest, AWholeRunFromTheReadySignToUpdateOk) {
@@ -105,6 +115,19 @@ TEST_F(OperatingModuleRunTest, AWholeRunFromTheReadySignToUpdateOk) {
   EXPECT_EQ(pauses_.pauses, (std::vector<milliseconds>{milliseconds(8000), milliseconds(8), milliseconds(8),
                                                         milliseconds(8), milliseconds(200),
                                                         milliseconds(25000)}));
+}
+
+TEST_F(OperatingModuleRunTest, ACancelRequestAsTheReadySignArrivesIsKeptOrRefusedNeverDropped) {
+  const auto rounds = RaceCancelAgainstReadySign(
+      [this] { return cancel_.Raise(); },
+      [this](const std::function<void()>& signArriving) {
+        ScriptedLine line;
+        line.Answer("#");  // then no start sign: the run fails unless called off
+        line.onByteRead = [&signArriving](std::uint8_t) { signArriving(); };
+        RecordingWindow window;
+        return ProgramBM(ProgrammingContext{window, [&line] { return line.MakePort(); }, pauses_, cancel_});
+      });
+  ExpectEachKeptOrRefused(rounds);
 }
 
 TEST_F(OperatingModuleRunTest, WithoutItsFileTheDialogueOnlySaysSo) {
@@ -267,7 +290,7 @@ const std::string kBox = RecordingWindow::kBox;
 #if defined(_WIN32)
 // Windows will not open a folder as a file: the open itself fails.
 const std::string kFolderInPlaceReport =
-    kBox + "Fehler beim Öffnen der Sprachen-Datei Flash/flash_Std.bin: Permission denied";
+    kBox + "Error opening the language file Flash/flash_Std.bin: Permission denied";
 #else
 // A folder opens here, and its first read fails.
 const std::string kFolderInPlaceReport = kBox + "Fehler aufgetreten";
@@ -285,7 +308,7 @@ INSTANTIATE_TEST_SUITE_P(
                            [](ScriptedLine&) {},
                            nullptr,
                            {"Flash upload in progress...",
-                            kBox + "Fehler beim Öffnen der Sprachen-Datei Flash/flash_Std.bin: "
+                            kBox + "Error opening the language file Flash/flash_Std.bin: "
                                    "No such file or directory"},
                            true},
         LanguageFailureRow{"FileUnreadable", [](ScriptedLine&) {}, "dir",
@@ -293,7 +316,7 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageFailureRow{"TelegramNotWritten",
                            [](ScriptedLine& l) { l.failWriteNumber = kFirstLanguageWrite + 1; },
                            "flash_Std.bin",
-                           {"Flash upload in progress...", kBox + "Fehler beim Senden"},
+                           {"Flash upload in progress...", kBox + "Error while sending"},
                            true},
         LanguageFailureRow{"NoAnswer", [](ScriptedLine&) {}, "flash_Std.bin",
                            {"Flash upload in progress...", "ERROR: no answer from device"}, true},
@@ -303,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(
                              l.failWriteNumber = kFirstLanguageWrite + 2;
                            },
                            "flash_Std.bin",
-                           {"Flash upload in progress...", kBox + "Fehler beim Senden"},
+                           {"Flash upload in progress...", kBox + "Error while sending"},
                            true},
         LanguageFailureRow{"ClosingTelegramNotWritten",
                            [](ScriptedLine& l) {
@@ -311,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
                              l.failWriteNumber = kFirstLanguageWrite + 3;
                            },
                            "flash_Std.bin",
-                           {"BM Initialisation...", kBox + "Fehler beim Senden"},
+                           {"BM Initialisation...", kBox + "Error while sending"},
                            true}),
     [](const ::testing::TestParamInfo<LanguageFailureRow>& row) { return std::string(row.param.name); });
 
