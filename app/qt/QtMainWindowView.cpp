@@ -257,6 +257,13 @@ int QtMainWindowView::Selection(int controlId) {
   return combo != nullptr ? combo->currentIndex() : -1;
 }
 
+// The closed box and the list show the names alike.
+void QtMainWindowView::AddPortEntry(const std::string& name, const std::string& /*listText*/) {
+  Combo(ControlId::kComPortSelector)->addItem(FromUtf8(name));
+}
+
+void QtMainWindowView::ClearPortEntries() { Combo(ControlId::kComPortSelector)->clear(); }
+
 void QtMainWindowView::AppendLine(const std::string& text) {
   messageList_->addItem(FromUtf8(text));
   messageList_->scrollToBottom();

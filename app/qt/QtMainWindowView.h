@@ -44,6 +44,8 @@ class QtMainWindowView : public QDialog, public MainWindowView {
   std::string EntryText(int controlId, int index) override;
   void Select(int controlId, int index) override;
   int Selection(int controlId) override;
+  void AddPortEntry(const std::string& name, const std::string& listText) override;
+  void ClearPortEntries() override;
   void AppendLine(const std::string& text) override;
   void ClearLines() override;
   void RepaintLines() override;

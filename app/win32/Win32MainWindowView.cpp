@@ -207,6 +207,15 @@ int Win32MainWindowView::Selection(int controlId) {
   return static_cast<int>(SendMessageW(Control(controlId), CB_GETCURSEL, 0, 0));
 }
 
+// The closed box and the list show the names alike.
+void Win32MainWindowView::AddPortEntry(const std::string& name, const std::string& /*listText*/) {
+  AddEntry(ControlId::kComPortSelector, name);
+}
+
+void Win32MainWindowView::ClearPortEntries() {
+  SendMessageW(Control(ControlId::kComPortSelector), CB_RESETCONTENT, 0, 0);
+}
+
 void Win32MainWindowView::AppendLine(const std::string& text) {
   HWND list = Control(ControlId::kMessageList);
   const std::wstring wide = WideFromUtf8(text);
