@@ -8,6 +8,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class PortComboBox;
 class QListWidget;
 class QProgressBar;
 
@@ -69,6 +70,7 @@ class QtMainWindowView : public QDialog, public MainWindowView {
   void CreateTemplateControls();
   void Register(QWidget* control, int controlId);
   QComboBox* Combo(int controlId) const;
+  void AttachPortSelector();
 
   MainWindow* window_ = nullptr;
   QHash<int, QWidget*> controls_;
