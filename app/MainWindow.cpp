@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "CancelRequest.h"
@@ -20,6 +21,12 @@ constexpr const char* kDefaultEdition = "Standard";
 
 // The edition buttons, hidden in this order at initialisation.
 constexpr int kEditionButtonsToHide[] = {1017, 1015, 1020, 1016, 1019, 1023, 1022, 1018, 1024};
+
+// How a port reads in the dropped-down list: its name, and what it is where
+// the system knows.
+std::string PortListText(const FoundPort& port) {
+  return port.description.empty() ? port.name : port.name + " \u2014 " + port.description;
+}
 
 #if !defined(_WIN32)
 // Not a numbered message: it names a fix that only exists on Linux.
@@ -83,14 +90,48 @@ void MainWindow::AppendInstructionLines(const std::function<std::string(unsigned
 
 void MainWindow::ProbeComPorts() {
   const PortProbeResult ports = settings_.portProbe();
-  for (const FoundPort& port : ports.usablePorts) view_.AddEntry(ControlId::kComPortSelector, port.path);
-  view_.Select(ControlId::kComPortSelector, ports.usablePorts.empty() ? -1 : 0);
+  ShowPorts(ports.usablePorts, ports.usablePorts.empty() ? -1 : 0);
 #if !defined(_WIN32)
   if (!ports.deniedPorts.empty()) {
     view_.AppendLine(kPortPermissionHint);
     view_.RepaintLines();
   }
 #endif
+}
+
+void MainWindow::ShowPorts(std::vector<FoundPort> ports, int selection) {
+  view_.ClearPortEntries();
+  ports_ = std::move(ports);
+  for (const FoundPort& port : ports_) view_.AddPortEntry(port.name, PortListText(port));
+  view_.Select(ControlId::kComPortSelector, selection);
+}
+
+// An adapter plugged in or pulled since the list last dropped down shows at
+// once. The selection follows its port; once that port is gone it goes to
+// the first port, as at start-up.
+void MainWindow::OnPortListOpening() {
+  const PortProbeResult found = settings_.portProbe();
+  const int selection = view_.Selection(ControlId::kComPortSelector);
+  const bool hadSelection = selection >= 0 && static_cast<std::size_t>(selection) < ports_.size();
+  const std::string selectedPath = hadSelection ? ports_[static_cast<std::size_t>(selection)].path : std::string();
+  const auto isSelected = [&selectedPath](const FoundPort& port) { return port.path == selectedPath; };
+
+  std::vector<FoundPort> ports = found.usablePorts;
+  // A port that exists but cannot be opened just now stays while selected:
+  // on Windows that is a port held open, perhaps by this program's own run.
+  const auto held = std::find_if(found.deniedPorts.begin(), found.deniedPorts.end(), isSelected);
+  if (hadSelection && held != found.deniedPorts.end() && std::none_of(ports.begin(), ports.end(), isSelected)) {
+    const auto place = std::upper_bound(ports.begin(), ports.end(), *held, [](const FoundPort& a, const FoundPort& b) {
+      return NaturalLess(a.name, b.name);
+    });
+    ports.insert(place, *held);
+  }
+  // Unchanged, the selector is left alone, whatever the technician typed.
+  if (ports == ports_) return;
+
+  const auto same = hadSelection ? std::find_if(ports.begin(), ports.end(), isSelected) : ports.end();
+  const int index = same != ports.end() ? static_cast<int>(std::distance(ports.begin(), same)) : ports.empty() ? -1 : 0;
+  ShowPorts(std::move(ports), index);
 }
 
 void MainWindow::LoadControlValues() { view_.SetChecked(ControlId::kArdmoreCheckBox, ardmoreCheckState_ != 0); }
@@ -167,8 +208,11 @@ void MainWindow::EnableControl(int controlId, bool enabled) {
 std::string MainWindow::SelectedPortName() {
   std::string name;
   view_.OnWindowThread([this, &name] {
+    // The path behind the entry, not the name it shows.
     const int index = view_.Selection(ControlId::kComPortSelector);
-    if (index >= 0) name = view_.EntryText(ControlId::kComPortSelector, index);
+    if (index >= 0 && static_cast<std::size_t>(index) < ports_.size()) {
+      name = ports_[static_cast<std::size_t>(index)].path;
+    }
   });
   return name;
 }

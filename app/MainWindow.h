@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "PortProbe.h"
 #include "WindowRequests.h"
@@ -47,6 +48,7 @@ class MainWindow : public WindowRequests {
   void OnCancel();             // Esc, the close box, Close in the system menu, Alt+F4
   void OnAboutCommand();       // the About entry
   void OnHelpKey();            // F1: the About box, where the About entry exists
+  void OnPortListOpening();    // the port selector's list is about to drop down
 
   // The About entry as start-up made it; empty when there is none.
   const std::string& AboutEntryText() const { return aboutEntryText_; }
@@ -75,6 +77,7 @@ class MainWindow : public WindowRequests {
   void AddAboutEntry();
   void AppendInstructionLines(const std::function<std::string(unsigned)>& text);
   void ProbeComPorts();
+  void ShowPorts(std::vector<FoundPort> ports, int selection);
   void LoadControlValues();
 
   MainWindowView& view_;
@@ -86,6 +89,10 @@ class MainWindow : public WindowRequests {
   int progressMinimum_ = 0;
   int progressMaximum_ = 100;
   std::atomic<int> beepCount_{0};
+  // The ports behind the port selector's entries, index for index: the
+  // selector shows their names, the worker gets their paths. Used on the
+  // window's thread only.
+  std::vector<FoundPort> ports_;
 };
 
 // The one main window, set at start-up before it initialises and never

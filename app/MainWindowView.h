@@ -46,6 +46,13 @@ class MainWindowView {
   virtual void Select(int controlId, int index) = 0;
   virtual int Selection(int controlId) = 0;
 
+  // The COM port selector (1001), whose entries are the ports' short names:
+  // the closed box shows the entry's name, the dropped-down list `listText`
+  // (the name and what the port is), and the list is as wide as its longest
+  // text. Select, Selection and EntryText work on these entries as on any.
+  virtual void AddPortEntry(const std::string& name, const std::string& listText) = 0;
+  virtual void ClearPortEntries() = 0;
+
   // The message list. A new line is scrolled into view: a failure is always
   // the newest line.
   virtual void AppendLine(const std::string& text) = 0;

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <map>
 #include <string_view>
 #include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "ComPortFriendlyNames.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,10 +60,6 @@ std::vector<std::string> ScanDevices() {
 std::string ShortName(const std::string& path) {
   return path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
 }
-
-// The place for the device's friendly name from SetupAPI ("USB Serial Port
-// (COM5)", SPDRP_FRIENDLYNAME); nothing is known of a COM port yet.
-std::string DescribeComPort(const std::string& /*name*/) { return {}; }
 
 #else
 
@@ -133,8 +132,10 @@ std::vector<std::string> CandidatePorts() {
 
 PortProbeResult ProbePorts() {
   PortProbeResult result;
+  const std::map<std::string, std::string> friendlyNames = ComPortFriendlyNames();
   for (const std::string& name : CandidatePorts()) {
-    FoundPort port{ShortName(name), name, DescribeComPort(name)};
+    const auto friendly = friendlyNames.find(ShortName(name));
+    FoundPort port{ShortName(name), name, friendly != friendlyNames.end() ? friendly->second : std::string()};
     switch (ProbeOne(name)) {
       case ProbeOutcome::Usable: result.usablePorts.push_back(std::move(port)); break;
       case ProbeOutcome::Denied: result.deniedPorts.push_back(std::move(port)); break;

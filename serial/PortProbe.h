@@ -17,7 +17,8 @@ struct FoundPort {
   std::string path{};
   // What the port is, where the system says: on Linux the USB adapter's
   // product, manufacturer and serial number ("FT232R USB UART, FTDI,
-  // A10K4ZQ"). Empty where nothing is known.
+  // A10K4ZQ"), on Windows the device's friendly name ("USB Serial Port
+  // (COM5)"). Empty where nothing is known.
   std::string description{};
 
   friend bool operator==(const FoundPort&, const FoundPort&) = default;

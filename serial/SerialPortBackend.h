@@ -29,8 +29,10 @@ class SerialPortBackend {
 
   // One byte within the read time-outs last set; destination untouched otherwise.
   virtual bool ReadOne(std::uint8_t& destination) = 0;
-  // True when the last ReadOne failed because the line is gone (the device
-  // removed, the far end hung up), not for want of a byte.
+  // True when the line is gone (the device removed, the far end hung up), as
+  // the last ReadOne found, or a call on the open port since that only a
+  // gone port refuses (setting a read's time-outs, watching the
+  // transmitter); not for want of a byte.
   virtual bool IsLineDown() const = 0;
   // True only when every byte was handed to the driver.
   virtual bool WriteAll(const std::uint8_t* data, std::size_t length) = 0;

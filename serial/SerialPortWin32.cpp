@@ -84,6 +84,7 @@ bool SerialPortWin32::Open(const std::string& portName, std::uint32_t baudRate, 
   handle_ = handle;
   settings_ = settings;
   wroteSinceOpen_ = false;
+  lineDown_ = false;
   return true;
 }
 
@@ -107,7 +108,15 @@ bool SerialPortWin32::ReadOne(std::uint8_t& destination) {
     lineDown_ = true;
     return false;
   }
-  if (got != 1) return false;
+  if (got != 1) {
+    // Nothing came, or nothing can come any more: some drivers (wine on a
+    // hung-up pseudo-terminal) let a read of a gone device run out its
+    // time-outs, but none answers ClearCommError for it.
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(handle_, &errors, &status)) lineDown_ = true;
+    return false;
+  }
   destination = byte;
   return true;
 }
@@ -129,7 +138,10 @@ bool SerialPortWin32::WaitTransmitEmpty(std::size_t bytes) {
   const ULONGLONG deadline = transmitCalls_.NowMs() + LineTimeMs(bytes, baudRate) + kTransmitMarginMs;
   for (;;) {
     DWORD queued = 0;
-    if (!transmitCalls_.QueuedBytes(handle_, queued)) return false;
+    if (!transmitCalls_.QueuedBytes(handle_, queued)) {
+      lineDown_ = true;
+      return false;
+    }
     if (queued == 0) return true;
     const ULONGLONG now = transmitCalls_.NowMs();
     if (now >= deadline) return false;
@@ -162,7 +174,13 @@ bool SerialPortWin32::SetTimeouts(const Timeouts& timeouts) {
   COMMTIMEOUTS windowsTimeouts{timeouts.readInterval, timeouts.readTotalMultiplier,
                                timeouts.readTotalConstant, timeouts.writeTotalMultiplier,
                                timeouts.writeTotalConstant};
-  return SetCommTimeouts(handle_, &windowsTimeouts) != FALSE;
+  // Refused on an open port, the port is gone (a pulled USB adapter): the
+  // read that was to follow will not be made, so this ends a wait for it.
+  if (!SetCommTimeouts(handle_, &windowsTimeouts)) {
+    lineDown_ = true;
+    return false;
+  }
+  return true;
 }
 
 bool SerialPortWin32::SetRts() { return IsOpen() && EscapeCommFunction(handle_, SETRTS) != FALSE; }

@@ -24,6 +24,7 @@
 #include "DialogUnits.h"
 #include "MainWindow.h"
 #include "MainWindowTemplate.h"
+#include "PortComboBox.h"
 
 // The images live in a static library; make sure its resources are registered
 // whoever links it.
@@ -79,6 +80,12 @@ void QtMainWindowView::Attach(MainWindow& window) {
           [this] { window_->OnLanguageChanged(); });
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { window_->OnHelpKey(); });
+  AttachPortSelector();
+}
+
+void QtMainWindowView::AttachPortSelector() {
+  connect(qobject_cast<PortComboBox*>(Control(ControlId::kComPortSelector)), &PortComboBox::listOpening, this,
+          [this] { window_->OnPortListOpening(); });
 }
 
 void QtMainWindowView::RunModal(MainWindow& window) {
@@ -120,7 +127,7 @@ void QtMainWindowView::CreateTemplateControls() {
         widget = new QGroupBox(caption, this);
         break;
       case TemplateControlKind::ComboBox: {
-        auto* combo = new QComboBox(this);
+        auto* combo = entry.id == ControlId::kComPortSelector ? new PortComboBox(this) : new QComboBox(this);
         // A drop-down with an edit field; typing never adds an entry, and the
         // selected entry, not the typed text, is what the program reads.
         combo->setEditable(true);
@@ -256,6 +263,12 @@ int QtMainWindowView::Selection(int controlId) {
   QComboBox* combo = Combo(controlId);
   return combo != nullptr ? combo->currentIndex() : -1;
 }
+
+void QtMainWindowView::AddPortEntry(const std::string& name, const std::string& listText) {
+  qobject_cast<PortComboBox*>(Control(ControlId::kComPortSelector))->AddPort(FromUtf8(name), FromUtf8(listText));
+}
+
+void QtMainWindowView::ClearPortEntries() { Combo(ControlId::kComPortSelector)->clear(); }
 
 void QtMainWindowView::AppendLine(const std::string& text) {
   messageList_->addItem(FromUtf8(text));

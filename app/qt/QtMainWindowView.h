@@ -8,6 +8,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class PortComboBox;
 class QListWidget;
 class QProgressBar;
 
@@ -44,6 +45,8 @@ class QtMainWindowView : public QDialog, public MainWindowView {
   std::string EntryText(int controlId, int index) override;
   void Select(int controlId, int index) override;
   int Selection(int controlId) override;
+  void AddPortEntry(const std::string& name, const std::string& listText) override;
+  void ClearPortEntries() override;
   void AppendLine(const std::string& text) override;
   void ClearLines() override;
   void RepaintLines() override;
@@ -67,6 +70,7 @@ class QtMainWindowView : public QDialog, public MainWindowView {
   void CreateTemplateControls();
   void Register(QWidget* control, int controlId);
   QComboBox* Combo(int controlId) const;
+  void AttachPortSelector();
 
   MainWindow* window_ = nullptr;
   QHash<int, QWidget*> controls_;

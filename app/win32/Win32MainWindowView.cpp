@@ -58,6 +58,10 @@ INT_PTR CALLBACK Win32MainWindowView::DialogProcedure(HWND dialog, UINT message,
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     reinterpret_cast<Win32MainWindowView*>(lParam)->dialog_ = dialog;
   }
+  // The port selector's list measures its lines while the dialog is made.
+  if (message == WM_MEASUREITEM && Win32PortSelector::Measure(dialog, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) {
+    return TRUE;
+  }
   auto* view = reinterpret_cast<Win32MainWindowView*>(GetWindowLongPtrW(dialog, DWLP_USER));
   // Messages before WM_INITDIALOG (the font, the frame) need nothing of ours.
   return view != nullptr ? view->OnMessage(message, wParam, lParam) : FALSE;
@@ -72,6 +76,7 @@ INT_PTR Win32MainWindowView::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_INITDIALOG:
       whiteBrush_ = CreateSolidBrush(RGB(255, 255, 255));
       ApplyDialogInitialData(instance_, IDD_MAIN_WINDOW, dialog_);
+      portSelector_.Attach(Control(ControlId::kComPortSelector), Control(ControlId::kLanguageSelector));
       window_->Initialise();
       return TRUE;  // the dialog manager sets the initial focus
     case WM_COMMAND:
@@ -100,7 +105,7 @@ INT_PTR Win32MainWindowView::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
       return reinterpret_cast<INT_PTR>(whiteBrush_);
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      return logo_.Draw(item) || update_.Draw(item) ? TRUE : FALSE;
+      return logo_.Draw(item) || update_.Draw(item) || portSelector_.Draw(item) ? TRUE : FALSE;
     }
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(largeIcon_);
@@ -127,9 +132,17 @@ bool Win32MainWindowView::OnCommand(int controlId, int notification) {
     case ControlId::kLanguageSelector:
       if (notification == CBN_SELCHANGE) window_->OnLanguageChanged();
       return true;
+    case ControlId::kComPortSelector:
+      return OnPortSelectorCommand(notification);
     default:
       return false;
   }
+}
+
+bool Win32MainWindowView::OnPortSelectorCommand(int notification) {
+  // Sent before the list shows, which it does with the entries it then has.
+  if (notification == CBN_DROPDOWN) window_->OnPortListOpening();
+  return true;
 }
 
 void Win32MainWindowView::OnDestroy() {
@@ -206,6 +219,12 @@ void Win32MainWindowView::Select(int controlId, int index) {
 int Win32MainWindowView::Selection(int controlId) {
   return static_cast<int>(SendMessageW(Control(controlId), CB_GETCURSEL, 0, 0));
 }
+
+void Win32MainWindowView::AddPortEntry(const std::string& name, const std::string& listText) {
+  portSelector_.Add(WideFromUtf8(name), WideFromUtf8(listText));
+}
+
+void Win32MainWindowView::ClearPortEntries() { portSelector_.Clear(); }
 
 void Win32MainWindowView::AppendLine(const std::string& text) {
   HWND list = Control(ControlId::kMessageList);

@@ -4,6 +4,7 @@
 
 #include "MainWindowView.h"
 #include "Win32BitmapButton.h"
+#include "Win32PortSelector.h"
 
 // The main window drawn by the Win32 API: a modal dialog from template 102,
 // black on white, with the owner-drawn bitmap buttons and the About entry in
@@ -39,6 +40,8 @@ class Win32MainWindowView : public MainWindowView {
   std::string EntryText(int controlId, int index) override;
   void Select(int controlId, int index) override;
   int Selection(int controlId) override;
+  void AddPortEntry(const std::string& name, const std::string& listText) override;
+  void ClearPortEntries() override;
   void AppendLine(const std::string& text) override;
   void ClearLines() override;
   void RepaintLines() override;
@@ -56,6 +59,7 @@ class Win32MainWindowView : public MainWindowView {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool OnCommand(int controlId, int notification);
   void OnDestroy();
+  bool OnPortSelectorCommand(int notification);
   HWND Control(int controlId) const { return GetDlgItem(dialog_, controlId); }
 
   const HINSTANCE instance_;
@@ -68,4 +72,5 @@ class Win32MainWindowView : public MainWindowView {
   HICON largeIcon_ = nullptr;
   Win32BitmapButton logo_;
   Win32BitmapButton update_;
+  Win32PortSelector portSelector_;
 };

@@ -49,6 +49,8 @@ class FakeMainWindowView : public MainWindowView {
   std::vector<std::string> lines;
   std::vector<std::string> boxes;
   std::map<int, Control> controls;
+  // The port selector's entries as its dropped-down list shows them.
+  std::vector<std::string> portListTexts;
   std::pair<int, int> progressRange{0, 100};
   int progressPosition = 0;
   std::string aboutEntry;
@@ -144,6 +146,17 @@ class FakeMainWindowView : public MainWindowView {
     Record("select " + std::to_string(id) + " " + std::to_string(index));
   }
   int Selection(int id) override { return OnThisThread(), controls[id].selection; }
+  void AddPortEntry(const std::string& name, const std::string& listText) override {
+    controls[ControlId::kComPortSelector].entries.push_back(name);
+    portListTexts.push_back(listText);
+    Record("add 1001 " + listText);
+  }
+  void ClearPortEntries() override {
+    controls[ControlId::kComPortSelector].entries.clear();
+    controls[ControlId::kComPortSelector].selection = -1;
+    portListTexts.clear();
+    Record("clear 1001");
+  }
   void AppendLine(const std::string& text) override {
     lines.push_back(text);
     Record("line " + text);

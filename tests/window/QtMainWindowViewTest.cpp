@@ -3,9 +3,11 @@
 // window's thread. The behaviour behind it is tested without a display.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -14,6 +16,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -94,7 +97,55 @@ class QtMainWindowViewTest : public QObject {
     QCOMPARE(language->currentText(), QStringLiteral("English"));
     auto* ports = qobject_cast<QComboBox*>(view.Control(ControlId::kComPortSelector));
     QCOMPARE(ports->count(), 2);
-    QCOMPARE(ports->currentText(), QString::fromStdString(first.Path()));
+    QCOMPARE(ports->currentText(), QString::fromStdString(first.Path()).mid(5));  // pts/N
+  }
+
+  // As a technician meets the selector: the closed box names the port, the
+  // list that drops down shows what each port is, and the list is made anew
+  // as it opens.
+  void thePortListShowsWhatEachPortIsAndIsMadeAnewAsItOpens() {
+    const FoundPort s4{"ttyS4", "/dev/ttyS4"};
+    const FoundPort usb0{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART, FTDI, A10K4ZQ"};
+    PortProbeResult present{{s4, usb0}, {}};
+    auto qt = MakeWindow("", {.portProbe = [&present] { return present; }});
+    QtMainWindowView& view = qt->view;
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    auto* ports = qobject_cast<QComboBox*>(view.Control(ControlId::kComPortSelector));
+    ports->setCurrentIndex(1);
+
+    // An adapter plugged in while the window was open.
+    present.usablePorts.insert(present.usablePorts.begin(), {"ttyACM0", "/dev/ttyACM0"});
+    ports->setFocus();
+    QTest::keyClick(ports, Qt::Key_Down, Qt::AltModifier);
+    QAbstractItemView* list = ports->view();
+    QTRY_VERIFY(list->isVisible());
+    QCOMPARE(ports->count(), 3);
+    QCOMPARE(ports->currentIndex(), 2);
+    QCOMPARE(ports->lineEdit()->text(), QStringLiteral("ttyUSB0"));
+
+    // The adapter's line shows its description, and the list is wide enough
+    // for it; the plain port's line ends at its name.
+    const QString adapterLine = QStringLiteral("ttyUSB0 \u2014 FT232R USB UART, FTDI, A10K4ZQ");
+    QVERIFY(list->width() > list->fontMetrics().horizontalAdvance(adapterLine));
+    const int pastTheName = list->fontMetrics().horizontalAdvance(QStringLiteral("ttyUSB0")) + 10;
+    const auto inkPast = [&](int row) {
+      const QImage line = list->viewport()->grab(list->visualRect(ports->model()->index(row, 0))).toImage();
+      const QColor ground = line.pixelColor(line.width() - 1, line.height() / 2);
+      for (int y = 0; y < line.height(); ++y) {
+        for (int x = pastTheName; x < line.width(); ++x) {
+          const QColor ink = line.pixelColor(x, y);
+          if (std::abs(ink.lightness() - ground.lightness()) > 96) return true;
+        }
+      }
+      return false;
+    };
+    QVERIFY(inkPast(2));
+    QVERIFY(!inkPast(1));
+
+    ports->hidePopup();
+    QCOMPARE(ports->currentText(), QStringLiteral("ttyUSB0"));
+    QCOMPARE(qt->window.SelectedPortName(), std::string("/dev/ttyUSB0"));
   }
 
   void updateButtonShows134WhenUpAnd136WhenPressedFocusedOrDisabled() {

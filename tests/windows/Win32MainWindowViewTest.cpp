@@ -10,6 +10,8 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -358,5 +360,80 @@ TEST(Win32MainWindow, AWorkersRequestsAreCarriedOutByTheWindowsThreadAndReturnOn
       SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     }
     worker.join();
+  });
+}
+
+// As a technician meets the selector: the closed box names the port, the
+// list that drops down shows what each port is, and the list is made anew as
+// it opens.
+TEST(Win32MainWindow, ThePortListShowsWhatEachPortIsAndIsMadeAnewAsItOpens) {
+  const FoundPort com4{"COM4", "COM4"};
+  const FoundPort com5{"COM5", "COM5", "USB Serial Port (COM5)"};
+  std::mutex probed;
+  PortProbeResult present{{com4, com5}, {}};
+  MainWindowSettings settings = Settings();
+  settings.portProbe = [&] {
+    const std::lock_guard lock(probed);
+    return present;
+  };
+  RunWin32Window(std::move(settings), [&](Win32WindowRun& run) {
+    HWND ports = run.Control(ControlId::kComPortSelector);
+    SendMessageW(ports, CB_SETCURSEL, 1, 0);
+    {
+      // An adapter plugged in while the window was open.
+      const std::lock_guard lock(probed);
+      present.usablePorts.insert(present.usablePorts.begin(), {"COM3", "COM3"});
+    }
+    SendMessageW(ports, CB_SHOWDROPDOWN, TRUE, 0);
+    COMBOBOXINFO parts{};
+    parts.cbSize = sizeof parts;
+    ASSERT_TRUE(GetComboBoxInfo(ports, &parts));
+    EXPECT_TRUE(IsWindowVisible(parts.hwndList));
+    EXPECT_EQ(EntriesOf(ports), (Lines{"COM3", "COM4", "COM5"}));
+    EXPECT_EQ(SendMessageW(ports, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(TextOf(ports), "COM5");
+
+    // The list as it draws itself: the adapter's line shows its description,
+    // and the list is wide enough for it; the plain port's line ends at its
+    // name.
+    RECT client{};
+    GetClientRect(parts.hwndList, &client);
+    HDC screen = GetDC(parts.hwndList);
+    HDC drawn = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    const HGDIOBJ previous = SelectObject(drawn, canvas);
+    const HGDIOBJ font = SelectObject(drawn, reinterpret_cast<HFONT>(SendMessageW(ports, WM_GETFONT, 0, 0)));
+    SIZE adapterLine{};
+    SIZE name{};
+    GetTextExtentPoint32W(drawn, L"COM5 \u2014 USB Serial Port (COM5)", 29, &adapterLine);
+    GetTextExtentPoint32W(drawn, L"COM5", 4, &name);
+    SelectObject(drawn, font);
+    EXPECT_GT(SendMessageW(ports, CB_GETDROPPEDWIDTH, 0, 0), adapterLine.cx);
+    EXPECT_GT(client.right, adapterLine.cx);
+    SendMessageW(parts.hwndList, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(drawn), PRF_CLIENT | PRF_ERASEBKGND);
+    const auto inkPast = [&](int index) {
+      RECT line{};
+      SendMessageW(parts.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&line));
+      const COLORREF ground = GetPixel(drawn, line.right - 1, (line.top + line.bottom) / 2);
+      for (int y = line.top; y < line.bottom; ++y) {
+        for (int x = line.left + name.cx + 10; x < line.right; ++x) {
+          const COLORREF ink = GetPixel(drawn, x, y);
+          if (std::abs(GetRValue(ink) + GetGValue(ink) + GetBValue(ink) - GetRValue(ground) - GetGValue(ground) -
+                       GetBValue(ground)) > 288) {
+            return true;
+          }
+        }
+      }
+      return false;
+    };
+    EXPECT_TRUE(inkPast(2));
+    EXPECT_FALSE(inkPast(1));
+    SelectObject(drawn, previous);
+    DeleteObject(canvas);
+    DeleteDC(drawn);
+    ReleaseDC(parts.hwndList, screen);
+
+    SendMessageW(ports, CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_EQ(TextOf(ports), "COM5");
   });
 }

@@ -162,11 +162,14 @@ struct Win32WindowRun {
 inline void RunWin32Window(MainWindowSettings settings, const std::function<void(Win32WindowRun&)>& technician) {
   std::promise<void> initialised;
   std::future<void> initialisedFuture = initialised.get_future();
-  // The port probe is the last step of the initialisation.
+  // The port probe is the last step of the initialisation; the port list
+  // probes again each time it drops down.
   auto probe = settings.portProbe ? settings.portProbe : ProbePorts;
-  settings.portProbe = [probe, &initialised] {
+  bool probed = false;
+  settings.portProbe = [probe, &initialised, &probed] {
     PortProbeResult ports = probe();
-    initialised.set_value();
+    if (!probed) initialised.set_value();
+    probed = true;
     return ports;
   };
   Win32MainWindowView view(GetModuleHandleW(nullptr));

@@ -36,13 +36,15 @@ const Lines kGermanInstructions{"1. Hauptschalter des Geräts ausschalten", "2. 
 const Lines kFrenchInstructions{"1. Coupez l'alimentation principale de l'appareil", "2. Reliez le PC au SM via RS232",
                                 "3. Débranchez le X12 du SM"};
 
-// A window initialised on `view` with the build's catalogues, two ports and
-// an Update command that does nothing, unless `settings` say otherwise.
+// A window initialised on `view` with the build's catalogues, two ports (one
+// an adapter that says what it is) and an Update command that does nothing,
+// unless `settings` say otherwise.
 std::unique_ptr<MainWindow> Start(FakeMainWindowView& view, MainWindowSettings settings = {}) {
   if (settings.catalogueDirectory.empty()) settings.catalogueDirectory = CATALOGUE_DIR;
   if (!settings.portProbe) {
     settings.portProbe = [] {
-      return PortProbeResult{{{"ttyUSB0", "/dev/ttyUSB0"}, {"ttyUSB1", "/dev/ttyUSB1"}}, {}};
+      return PortProbeResult{
+          {{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART, FTDI, A10K4ZQ"}, {"ttyUSB1", "/dev/ttyUSB1"}}, {}};
     };
   }
   if (!settings.updateCommand) settings.updateCommand = [](MainWindow&) {};
@@ -69,9 +71,11 @@ TEST(MainWindow, InitialisesStepByStepWithTheStartUpUpdateBeforeThePortsAreListe
       "line 3. Disconnect the X12 from SM", "repaint",
       "select 1021 0", "uncheck 1011",
       "Update command",
-      "add 1001 /dev/ttyUSB0", "add 1001 /dev/ttyUSB1", "select 1001 0"};
+      "clear 1001", "add 1001 ttyUSB0 \u2014 FT232R USB UART, FTDI, A10K4ZQ", "add 1001 ttyUSB1", "select 1001 0"};
   EXPECT_EQ(view.calls, expected);
   EXPECT_EQ(window->AboutEntryText(), "&About Tessaramond...");
+  // The selector names the ports; the worker gets the path behind the name.
+  EXPECT_EQ(view.controls[ControlId::kComPortSelector].entries, (Lines{"ttyUSB0", "ttyUSB1"}));
   EXPECT_EQ(window->SelectedPortName(), "/dev/ttyUSB0");
   EXPECT_FALSE(window->IsLumoChecked());
 }
@@ -94,6 +98,49 @@ TEST(MainWindow, PortsFoundOrNotAndPortsThisUserMayNotOpen) {
   ASSERT_EQ(denied.lines.size(), 4u);
   EXPECT_NE(denied.lines[3].find("dialout"), std::string::npos);
 #endif
+}
+
+// Each step opens the list once more, after adapters were plugged in or
+// pulled; where a step says so, the technician chose an entry before.
+TEST(MainWindow, OpeningThePortListListsThePortsAgainAndTheSelectionStaysOnItsPort) {
+  const FoundPort s4{"ttyS4", "/dev/ttyS4"};
+  const FoundPort acm0{"ttyACM0", "/dev/ttyACM0", "Arduino Uno, Arduino (www.arduino.cc), 7503330"};
+  const FoundPort usb0{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART, FTDI, A10K4ZQ"};
+  PortProbeResult present{{s4, usb0}, {}};
+  FakeMainWindowView view;
+  const auto window = Start(view, {.portProbe = [&present] { return present; }});
+
+  struct Step {
+    const char* what;
+    std::optional<int> chosen;
+    PortProbeResult found;
+    Lines entries;
+    std::string portOpened;
+  };
+  const Step steps[] = {
+      {"nothing changed", 1, {{s4, usb0}, {}}, {"ttyS4", "ttyUSB0"}, "/dev/ttyUSB0"},
+      {"an adapter added before it", {}, {{acm0, s4, usb0}, {}}, {"ttyACM0", "ttyS4", "ttyUSB0"}, "/dev/ttyUSB0"},
+      {"another port removed", {}, {{acm0, usb0}, {}}, {"ttyACM0", "ttyUSB0"}, "/dev/ttyUSB0"},
+      {"held open, as by a run on Windows", {}, {{acm0}, {usb0}}, {"ttyACM0", "ttyUSB0"}, "/dev/ttyUSB0"},
+      {"the selected adapter pulled", {}, {{acm0, s4}, {}}, {"ttyACM0", "ttyS4"}, "/dev/ttyACM0"},
+      {"every port gone", 1, {{}, {}}, {}, ""},
+      {"an adapter plugged in", {}, {{usb0}, {}}, {"ttyUSB0"}, "/dev/ttyUSB0"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    if (step.chosen) view.controls[ControlId::kComPortSelector].selection = *step.chosen;
+    present = step.found;
+    view.calls.clear();
+    window->OnPortListOpening();
+    EXPECT_EQ(view.controls[ControlId::kComPortSelector].entries, step.entries);
+    EXPECT_EQ(window->SelectedPortName(), step.portOpened);
+  }
+  EXPECT_EQ(view.portListTexts, Lines{"ttyUSB0 \u2014 FT232R USB UART, FTDI, A10K4ZQ"});
+
+  // The same ports again: the selector is not touched at all.
+  view.calls.clear();
+  window->OnPortListOpening();
+  EXPECT_EQ(view.calls, Lines{});
 }
 
 #if !defined(_WIN32)
