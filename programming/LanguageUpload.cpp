@@ -65,6 +65,11 @@ RunOutcome FailureWithBox(WindowRequests& window, SerialPort& port, LanguageFile
 
 }  // namespace
 
+std::string LanguageFileName(bool lumo) {
+  return std::string(kFolder) + std::string(kFileStem) + (lumo ? std::string(kLumoSuffix) : "") +
+         std::string(kFileExtension);
+}
+
 RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   WindowRequests& window = run.window;
   port.PurgeRx();
@@ -98,8 +103,7 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   }
   run.pauses.Pause(kAfterCommand);
 
-  const std::string fileName =
-      std::string(kFolder) + std::string(kFileStem) + (lumo ? std::string(kLumoSuffix) : "") + std::string(kFileExtension);
+  const std::string fileName = LanguageFileName(lumo);
   LanguageFile file(std::fopen(fileName.c_str(), "rb"));
   if (!file) {
     const std::string reason = std::strerror(errno);
