@@ -47,6 +47,7 @@ class MainWindow : public WindowRequests {
   void OnCancel();             // Esc, the close box, Close in the system menu, Alt+F4
   void OnAboutCommand();       // the About entry
   void OnHelpKey();            // F1: the About box, where the About entry exists
+  void OnOpenRecordsFolder();  // the records entry beside the About entry
 
   // The About entry as start-up made it; empty when there is none.
   const std::string& AboutEntryText() const { return aboutEntryText_; }
@@ -73,6 +74,7 @@ class MainWindow : public WindowRequests {
 
  private:
   void AddAboutEntry();
+  void AddRecordsFolderEntry();
   void AppendInstructionLines(const std::function<std::string(unsigned)>& text);
   void ProbeComPorts();
   void LoadControlValues();
