@@ -215,7 +215,7 @@ void RunRecord::FirmwareChosen(const FirmwareModule& module, const FirmwareCandi
 
 void RunRecord::FirmwarePassedOver(const FirmwareModule& module, const FirmwareCandidate& candidate,
                                    const std::string& reason) {
-  Add(std::string(module.shortName) + " pass passed over " + Utf8(candidate.path) + ": " + reason);
+  Add(std::string(module.shortName) + " pass: passed over " + Utf8(candidate.path) + ": " + reason);
 }
 
 void RunRecord::PortChosen(const std::string& portName) {
