@@ -175,13 +175,15 @@ TEST(RecordCliKillTest, ARunKilledInTheMiddleLeavesItsRecordUpToItsLastEvent) {
   const auto records = RecordsIn(folder / "state");
   ASSERT_EQ(records.size(), 1u);
   EXPECT_TRUE(ReadAll(records[0]).ends_with("\n"));
-  EXPECT_EQ(EventsOf(records[0]).back(), "line: " + last);
+  const auto events = EventsOf(records[0]);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back(), "line: " + last);
   EXPECT_NE(Listed(folder / "state").at(0).find("\tunfinished\tSM "), std::string::npos);
 }
 
 // The folder keeps the newest 500 records, and nothing but records is
-// touched.
-TEST(RecordCliKeepTest, TheOldestRecordsGoBeyondTheLimit) {
+// touched; --record writes the record where it is asked to instead.
+TEST(RecordCliFolderTest, TheOldestRecordsGoBeyondTheLimitAndRecordWritesWhereAsked) {
   const TemporaryFolder folder;
   const fs::path runs = folder / "state" / "tessaramond" / "runs";
   fs::create_directories(runs);
@@ -192,16 +194,28 @@ TEST(RecordCliKeepTest, TheOldestRecordsGoBeyondTheLimit) {
   }
   WriteTextFile(runs / "notes.txt", "mine");
 
-  // A port that does not open ends the run at once.
-  ChildProcess cli({CLI_PATH, "update", "--port", (folder / "no-port").string()}, folder.Path().string(),
-                   (folder / "cli.err").string(), {"XDG_STATE_HOME=" + (folder / "state").string()});
-  cli.ReadRest();
-  EXPECT_EQ(cli.Wait(), 1);
+  // A port that does not open ends each run at once.
+  const auto run = [&folder](std::vector<std::string> options) {
+    std::vector<std::string> command{CLI_PATH, "update", "--port", (folder / "no-port").string()};
+    command.insert(command.end(), options.begin(), options.end());
+    ChildProcess cli(command, folder.Path().string(), (folder / "cli.err").string(),
+                     {"XDG_STATE_HOME=" + (folder / "state").string()});
+    cli.ReadRest();
+    EXPECT_EQ(cli.Wait(), 1);
+  };
+  run({});
   // 499 old ones, the new one and notes.txt.
   EXPECT_EQ(RecordsIn(folder / "state").size(), 501u);
   EXPECT_FALSE(fs::exists(runs / "2000-01-01_000000_old.log"));
   EXPECT_TRUE(fs::exists(runs / "2000-01-01_000001_old.log"));
   EXPECT_TRUE(fs::exists(runs / "notes.txt"));
+
+  run({"--record", (folder / "asked.log").string()});
+  EXPECT_EQ(RecordsIn(folder / "state").size(), 501u);
+  const auto asked = EventsOf(folder / "asked.log");
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(asked.back(), "end: failed: Can't open COM-Port !!!");
+  EXPECT_NE(ReadAll(folder / "cli.err").find("record: " + (folder / "asked.log").string()), std::string::npos);
 }
 
 }  // namespace

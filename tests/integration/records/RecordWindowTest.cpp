@@ -3,8 +3,9 @@
 // simulator, and the menu entry that opens the records' folder.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
+#include <future>
+#include <memory>
 
 #include "CancelRequest.h"
 #include "ChildProcess.h"
@@ -30,7 +31,9 @@ TEST(RecordWindowTest, AWholeRunThroughTheWindowIsRecordedAndTheMenuOpensTheReco
 
   // The window's Update command with the oven's pauses left out.
   FakeMainWindowView view;
-  std::atomic<bool> ended{false};
+  // Kept by the run's thread: its last act may come after the test's end.
+  const auto ended = std::make_shared<std::promise<void>>();
+  std::future<void> recordDone = ended->get_future();
   MainWindowSettings settings{
       .catalogueDirectory = CATALOGUE_DIR,
       .updateCommand =
@@ -38,17 +41,17 @@ TEST(RecordWindowTest, AWholeRunThroughTheWindowIsRecordedAndTheMenuOpensTheReco
             static ScaledPauses noPauses(0.0);
             window.SaveControlValues();
             StartRecordedUpdate({window, [] { return std::make_unique<SerialPort>(); }, noPauses, theCancelRequest},
-                                {.program = "window"}, [&](RunOutcome) {
-                                  ended = true;
-                                  view.Wake();
-                                });
+                                {.program = "window"}, [ended](RunOutcome) { ended->set_value(); });
           },
       .portProbe = [&port] { return PortProbeResult{{{"oven", *port}}, {}}; }};
   MainWindow window(view, std::move(settings));
   view.RunModal(window);
   const std::size_t initialised = view.calls.size();
   window.OnUpdate();
-  ASSERT_TRUE(view.ServeUntil([&] { return ended.load(); }, std::chrono::seconds(60)));
+  // The run's last request gives the model buttons back; its record ends
+  // after it.
+  ASSERT_TRUE(view.ServeUntil([&] { return view.calls.back() == "enable 1028"; }, std::chrono::seconds(60)));
+  ASSERT_EQ(recordDone.wait_for(std::chrono::seconds(10)), std::future_status::ready);
 
   const auto records = RecordsIn(state);
   ASSERT_EQ(records.size(), 1u);
