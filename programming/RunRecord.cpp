@@ -189,7 +189,8 @@ void RunRecord::End(RunOutcome outcome) {
   Write(end);
   if (!opened_) OpenFile({});
   ended_ = true;
-  file_.Close();
+  std::string problem;
+  if (!file_.Close(problem) && !failed_) Fail(Utf8(path_) + ": " + problem);
 }
 
 fs::path RunRecord::Path() const {
@@ -356,7 +357,8 @@ void RunRecord::Fail(const std::string& problem) {
   failed_ = true;
   problem_ = problem;
   pending_.clear();
-  file_.Close();
+  std::string ignored;
+  file_.Close(ignored);
   if (settings_.onProblem) settings_.onProblem(problem_);
 }
 
