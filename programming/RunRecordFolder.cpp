@@ -85,7 +85,7 @@ fs::path RunRecordFolder(std::string& problem) {
   }
   return fs::path(local) / L"Tessaramond" / L"runs";
 #else
-  // The base directory specification ignores a relative path.
+  // A relative XDG_STATE_HOME is to be ignored, as freedesktop.org has it.
   if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
     return fs::path(state) / "tessaramond" / "runs";
   }
