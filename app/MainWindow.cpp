@@ -8,6 +8,7 @@
 #include "ControlId.h"
 #include "MainWindowView.h"
 #include "ProgrammingWorker.h"
+#include "RunRecordFolder.h"
 #include "TextCatalogue.h"
 #include "UpdateCommand.h"
 
@@ -18,6 +19,8 @@ namespace {
 constexpr unsigned kAboutEntryMessage = 101;
 constexpr unsigned kInstructionMessages[] = {153, 154, 155};
 constexpr const char* kDefaultEdition = "Standard";
+// A fixed line of this program, not a numbered message.
+constexpr const char* kRecordsFolderEntry = "Update &records...";
 
 // The edition buttons, hidden in this order at initialisation.
 constexpr int kEditionButtonsToHide[] = {1017, 1015, 1020, 1016, 1019, 1023, 1022, 1018, 1024};
@@ -58,6 +61,8 @@ void MainWindow::Initialise() {
   view_.Hide(ControlId::kCustomerEditionSelector);
   view_.Hide(ControlId::kCustomerGroupBox);
 
+  // The About entry stays the menu's last, as technicians know it.
+  AddRecordsFolderEntry();
   AddAboutEntry();
   view_.SetWindowIcon();
 
@@ -81,6 +86,32 @@ void MainWindow::AddAboutEntry() {
   if (text.empty()) return;
   view_.AddAboutEntry(text);
   aboutEntryText_ = text;
+}
+
+void MainWindow::AddRecordsFolderEntry() {
+  if (view_.HasSystemMenu()) view_.AddRecordsFolderEntry(kRecordsFolderEntry);
+}
+
+void MainWindow::OnOpenRecordsFolder() {
+  std::string problem;
+  const std::filesystem::path folder = RunRecordFolder(problem);
+  if (folder.empty()) {
+    view_.ShowMessageBox("There is no folder for the update records: " + problem + ".", MessageBoxIcon::Error);
+    return;
+  }
+  const std::u8string name = folder.u8string();
+  const std::string shown(name.begin(), name.end());
+  // Before the first run the folder is not there yet; making one folder is
+  // no wait for the window.
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    view_.ShowMessageBox("The folder of the update records, " + shown + ", cannot be made: " + error.message() + ".",
+                         MessageBoxIcon::Error);
+  } else if (!view_.OpenFolder(folder)) {
+    view_.ShowMessageBox("No file manager could be asked to open the folder of the update records, " + shown + ".",
+                         MessageBoxIcon::Error);
+  }
 }
 
 void MainWindow::AppendInstructionLines(const std::function<std::string(unsigned)>& text) {

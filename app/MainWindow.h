@@ -49,6 +49,7 @@ class MainWindow : public WindowRequests {
   void OnAboutCommand();       // the About entry
   void OnHelpKey();            // F1: the About box, where the About entry exists
   void OnPortListOpening();    // the port selector's list is about to drop down
+  void OnOpenRecordsFolder();  // the records entry beside the About entry
 
   // The About entry as start-up made it; empty when there is none.
   const std::string& AboutEntryText() const { return aboutEntryText_; }
@@ -75,6 +76,7 @@ class MainWindow : public WindowRequests {
 
  private:
   void AddAboutEntry();
+  void AddRecordsFolderEntry();
   void AppendInstructionLines(const std::function<std::string(unsigned)>& text);
   void ProbeComPorts();
   void ShowPorts(std::vector<FoundPort> ports, int selection);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -69,6 +70,12 @@ class MainWindowView {
   // Adds a separator and the About entry with this text to that menu.
   virtual void AddAboutEntry(const std::string& text) = 0;
   virtual void ShowAboutBox() = 0;
+  // Adds a separator and the entry that opens the folder of the update
+  // records to that menu; the About entry comes after it.
+  virtual void AddRecordsFolderEntry(const std::string& text) = 0;
+  // Shows `folder` in the desktop's file manager, without waiting for it;
+  // false when none could be asked to.
+  virtual bool OpenFolder(const std::filesystem::path& folder) = 0;
   // A modal box owned by the window; returns once the technician closed it.
   virtual void ShowMessageBox(const std::string& text, MessageBoxIcon icon) = 0;
   virtual void Beep() = 0;

@@ -1,11 +1,12 @@
 #include "UpdateCommand.h"
 
-#include "FirmwareFileSelection.h"
+#include "CancelRequest.h"
 #include "MainWindow.h"
-#include "ProgrammingWorker.h"
+#include "RecordedUpdate.h"
 
 void RunUpdateCommand(MainWindow& window) {
   window.SaveControlValues();
-  if (!LoadFirmwareFiles(window, kFirmwareFolder)) return;
-  StartProgrammingWorker(window);
+  static ThreadPauses pauses;
+  StartRecordedUpdate({window, [] { return std::make_unique<SerialPort>(); }, pauses, theCancelRequest},
+                      {.program = "window"});
 }

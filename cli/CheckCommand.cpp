@@ -1,23 +1,19 @@
 #include "CheckCommand.h"
 
-#include <zlib.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 
+#include "Crc32.h"
 #include "FirmwareFileSelection.h"
+#include "LanguageFileFacts.h"
+#include "LanguageUpload.h"
 #include "OutcomeDescription.h"
 #include "Usage.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-unsigned long ImageCrc(const HexImage& image) {
-  const auto bytes = image.Bytes();
-  return crc32(crc32(0L, Z_NULL, 0), bytes.data(), static_cast<uInt>(bytes.size()));
-}
 
 // The folder the Update command would read when started in `dir`. A folder
 // that holds .hex files itself but no Hex folder is taken as the firmware
@@ -38,10 +34,8 @@ FirmwarePassResult CheckPass(const fs::path& folder, const FirmwareModule& modul
   std::string title = std::string(module.name) + " (" + module.shortName + ")";
   title[0] = static_cast<char>(title[0] - 'a' + 'A');
   if (pass.accepted) {
-    char crc[16];
-    std::snprintf(crc, sizeof crc, "%08lx", ImageCrc(module.image));
-    Print(title + ": " + pass.read.back().path.generic_string() +
-          ", image CRC-32 " + crc);
+    Print(title + ": " + pass.read.back().path.generic_string() + ", image CRC-32 " +
+          Crc32Text(Crc32(module.image.Bytes())));
   } else {
     Print(title + ": no file");
   }
@@ -62,6 +56,26 @@ FirmwarePassResult CheckPass(const fs::path& folder, const FirmwareModule& modul
                                           : "  no folder " + folder.generic_string());
   }
   return pass;
+}
+
+// Each line's language file: the oven's ready sign decides which one it
+// takes, so a missing one is only a warning.
+void CheckLanguageFiles(const std::optional<fs::path>& dir) {
+  for (const bool lumo : {false, true}) {
+    const fs::path file = dir ? *dir / LanguageFileName(lumo) : fs::path(LanguageFileName(lumo));
+    const LanguageFileFacts facts = ReadLanguageFileFacts(file);
+    std::string line = std::string("Language file, ") + (lumo ? "Lumo" : "Kesto") + " line: " + file.generic_string();
+    if (!facts.found) {
+      line += ": missing (warning: an oven of the " + std::string(lumo ? "Lumo" : "Kesto") +
+              " line cannot take its language data from here)";
+    } else if (!facts.problem.empty()) {
+      line += ": " + facts.problem + " (warning: the language data cannot be sent)";
+    } else {
+      line += ", " + std::to_string(facts.bytes) + " bytes, " + std::to_string(facts.telegrams) +
+              " telegrams, CRC-32 " + Crc32Text(facts.crc) + " as sent";
+    }
+    Print(line);
+  }
 }
 
 }  // namespace
@@ -91,9 +105,11 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     if (pass.endsCommand) {
       Print("The Update command stops here with the file-error box: " +
             FileErrorText(pass.read.back()));
-      return kExitFailure;
+      bothFound = false;
+      break;
     }
     bothFound = bothFound && pass.accepted;
   }
+  CheckLanguageFiles(dir);
   return bothFound ? kExitOk : kExitFailure;
 }

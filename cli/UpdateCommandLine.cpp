@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -18,6 +20,7 @@
 #include "PortsCommand.h"
 #include "ProgrammingWorker.h"
 #include "PseudoTerminalPort.h"
+#include "RecordedUpdate.h"
 #include "Terminal.h"
 #include "Usage.h"
 
@@ -30,6 +33,7 @@ struct UpdateArguments {
   std::string port;
   int languageIndex = 0;
   bool lumo = false;
+  std::string record;  // empty: a new record in the records folder
 };
 
 std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& parsed) {
@@ -49,7 +53,7 @@ std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& 
       parsed.lumo = true;
       continue;
     }
-    if (option != "--port" && option != "--language") {
+    if (option != "--port" && option != "--language" && option != "--record") {
       return UsageError(arg.starts_with("-") ? "unknown option '" + arg + "'"
                                              : "update takes no argument '" + arg + "'");
     }
@@ -60,6 +64,11 @@ std::optional<int> Parse(const std::vector<std::string>& args, UpdateArguments& 
     if (option == "--port") {
       if (value->empty()) return UsageError("option '--port' requires a device");
       parsed.port = *value;
+      continue;
+    }
+    if (option == "--record") {
+      if (value->empty()) return UsageError("option '--record' requires a file name");
+      parsed.record = *value;
       continue;
     }
     const auto language = std::find(kLanguages.begin(), kLanguages.end(), *value);
@@ -154,24 +163,35 @@ int RunUpdateCommandLine(const std::vector<std::string>& args) {
   });
 
   RunOutcome outcome = RunOutcome::Failed;
-  if (LoadFirmwareFiles(console, kFirmwareFolder)) {
-    ScaledPauses pauses(scale);
-    const ProgrammingContext run{console, [] { return std::make_unique<SerialPort>(); }, pauses,
-                                 theCancelRequest};
-    std::thread worker;
-    StartProgrammingWorker(
-        run, [&outcome](RunOutcome ended) { outcome = ended; },
-        [&worker](std::function<void()> body) {
-          try {
-            worker = std::thread(std::move(body));
-            return true;
-          } catch (const std::system_error&) {
-            return false;
-          }
-        });
-    if (worker.joinable()) worker.join();
-  }
+  ScaledPauses pauses(scale);
+  RunRecordSettings recordSettings{.program = "command line",
+                                   .file = std::filesystem::path(parsed.record),
+                                   .onProblem = [&console](const std::string& problem) {
+                                     console.Note("the record cannot be written (" + problem +
+                                                  "); the update goes on without it");
+                                   }};
+  std::thread worker;
+  const std::shared_ptr<const RunRecord> record = StartRecordedUpdate(
+      {console, [] { return std::make_unique<SerialPort>(); }, pauses, theCancelRequest}, std::move(recordSettings),
+      [&outcome](RunOutcome ended) { outcome = ended; },
+      [&worker](std::function<void()> body) {
+        try {
+          worker = std::thread(std::move(body));
+          return true;
+        } catch (const std::system_error&) {
+          return false;
+        }
+      });
+  if (worker.joinable()) worker.join();
   StopWatchingInterrupts();
   console.EndProgressBar();
+  const std::filesystem::path recordPath = record->Path();
+  if (!recordPath.empty()) {
+    const std::u8string path = recordPath.u8string();
+    console.Note("record: " + std::string(path.begin(), path.end()) +
+                 (record->Problem().empty() ? "" : " (cut short: " + record->Problem() + ")"));
+  } else {
+    console.Note("no record was kept");
+  }
   return ExitCodeOf(outcome);
 }

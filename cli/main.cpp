@@ -6,6 +6,7 @@
 #include "CheckCommand.h"
 #include "ImageCommand.h"
 #include "PortsCommand.h"
+#include "RecordsCommand.h"
 #include "UpdateCommandLine.h"
 #include "Usage.h"
 
@@ -25,5 +26,6 @@ int main(int argc, char** argv) {
   if (command == "check") return RunCheckCommand(args);
   if (command == "ports") return RunPortsCommand(args);
   if (command == "update") return RunUpdateCommandLine(args);
+  if (command == "records") return RunRecordsCommand(args);
   return UsageError("unknown command '" + command + "'");
 }

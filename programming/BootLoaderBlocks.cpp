@@ -25,7 +25,7 @@ ImageBlock CopyImageBlock(const HexImage& image, std::size_t number) {
 }
 
 BlockTransferResult SendImageBlock(SerialPort& port, const HexImage& image, std::uint16_t number,
-                                   const std::function<void()>& beforeData) {
+                                   const std::function<void()>& beforeData, std::uint8_t* answer) {
   port.PurgeRx();
   port.PurgeTx();
   if (!WriteBlockNumber(port, number)) return BlockTransferResult::NumberNotWritten;
@@ -36,10 +36,11 @@ BlockTransferResult SendImageBlock(SerialPort& port, const HexImage& image, std:
       !port.Write(&block.sum, 1)) {
     return BlockTransferResult::DataNotWritten;
   }
-  std::uint8_t answer = 0;
-  if (!port.ReadByte(answer)) return BlockTransferResult::NoAnswer;
-  if (answer == BootLoader::kBlockAccepted) return BlockTransferResult::Accepted;
-  if (answer == BootLoader::kBlockRejected) return BlockTransferResult::Rejected;
+  std::uint8_t received = 0;
+  if (!port.ReadByte(received)) return BlockTransferResult::NoAnswer;
+  if (answer != nullptr) *answer = received;
+  if (received == BootLoader::kBlockAccepted) return BlockTransferResult::Accepted;
+  if (received == BootLoader::kBlockRejected) return BlockTransferResult::Rejected;
   return BlockTransferResult::UnexpectedAnswer;
 }
 

@@ -43,9 +43,11 @@ enum class BlockTransferResult {
 // Purges the port, sends block `number` of `image` (its number high byte
 // first; for a block that is not blank then its bytes and sum) and reads the
 // module's answer. `beforeData` runs after the number of a block that is not
-// blank, before its bytes.
+// blank, before its bytes. `answer`, where given, gets the answer byte when
+// one came.
 BlockTransferResult SendImageBlock(SerialPort& port, const HexImage& image, std::uint16_t number,
-                                   const std::function<void()>& beforeData = {});
+                                   const std::function<void()>& beforeData = {},
+                                   std::uint8_t* answer = nullptr);
 
 // The message that reports a block that did not go through; 0 for an
 // answer that is neither '!' nor '@', which ends the run without a line.

@@ -1,5 +1,6 @@
 #include "ControlModuleProgramming.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -75,20 +76,24 @@ RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port, const std:
     if (end.how == ReadySignWaitEnd::How::LineDown) {
       return FailureEnd(window, port, Message::kCantOpenPort, UpdateButton::StaysDisabled);
     }
+    run.Events().ReadySign(RunModule::ControlModule, end.sign);
   }
   if (!port.Write(&kReadyAnswer, 1)) {
     return FailureEnd(window, port, Message::kCantWrite, UpdateButton::StaysDisabled);
   }
 
   std::array<char, kIdentificationLength + 1> identification{};
-  if (port.ReadBytes(reinterpret_cast<std::uint8_t*>(identification.data()), kIdentificationLength) == 0) {
-    return FailureEnd(window, port, Message::kTimeOut, UpdateButton::StaysDisabled);
-  }
+  const int received = port.ReadBytes(reinterpret_cast<std::uint8_t*>(identification.data()), kIdentificationLength);
   const int blockCount = BlockCountOf(identification);
+  run.Events().Identified(std::string_view(identification.data(), static_cast<std::size_t>(std::max(received, 0))),
+                          blockCount);
+  if (received == 0) return FailureEnd(window, port, Message::kTimeOut, UpdateButton::StaysDisabled);
   if (blockCount == 0) return FailureEnd(window, port, Message::kBadVerifyString, UpdateButton::StaysDisabled);
 
   std::uint8_t startSign = 0;
-  if (!port.ReadByte(startSign)) {
+  const bool startSignCame = port.ReadByte(startSign);
+  run.Events().StartSign(RunModule::ControlModule, startSignCame ? std::optional(startSign) : std::nullopt);
+  if (!startSignCame) {
     return FailureEnd(window, port, Message::kNoStartSign, UpdateButton::StaysDisabled);
   }
   if (startSign != kStartSign) {
@@ -104,8 +109,10 @@ RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port, const std:
 
   for (int n = 0; n < blockCount; ++n) {
     window.SetProgressPosition(n);
-    const BlockTransferResult result = SendImageBlock(port, smImage, static_cast<std::uint16_t>(n));
+    std::uint8_t answer = 0;
+    const BlockTransferResult result = SendImageBlock(port, smImage, static_cast<std::uint16_t>(n), {}, &answer);
     if (result != BlockTransferResult::Accepted && result != BlockTransferResult::SentBlank) {
+      run.Events().BlockFailed(RunModule::ControlModule, n, result, answer);
       return BlockFailure(window, port, result);
     }
     run.pauses.Pause(std::chrono::milliseconds(0));
@@ -113,6 +120,7 @@ RunOutcome ProgramSM(const ProgrammingContext& run, SerialPort& port, const std:
   if (!SendEndMarkers(port)) {
     return FailureEnd(window, port, Message::kTransmissionError, UpdateButton::Enabled);
   }
+  run.Events().ModuleProgrammed(RunModule::ControlModule);
 
   window.ClearLines();
   AppendMessageAndShow(window, Message::kSmSuccessful);

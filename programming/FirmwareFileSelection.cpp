@@ -24,28 +24,29 @@ void AddLine(WindowRequests& window, const std::string& text) {
 
 // A file that fails in one pass fails the same way in the other: its line is
 // added once per command.
-void ReportPassedOver(WindowRequests& window, const FirmwarePassResult& pass,
-                      std::set<std::string>& reported) {
+void ReportPassedOver(WindowRequests& window, RunEvents& events, const FirmwareModule& module,
+                      const FirmwarePassResult& pass, std::set<std::string>& reported) {
   for (const FirmwareCandidate& candidate : pass.read) {
     if (pass.endsCommand && &candidate == &pass.read.back()) break;
     const auto reason = PassedOverReason(candidate);
-    if (reason && reported.insert(candidate.name).second) {
-      AddLine(window, candidate.path.generic_string() + ": " + *reason);
-    }
+    if (!reason) continue;
+    events.FirmwarePassedOver(module, candidate, *reason);
+    if (reported.insert(candidate.name).second) AddLine(window, candidate.path.generic_string() + ": " + *reason);
   }
 }
 
 // Runs the pass and reports it; false when the command ends here.
-bool RunPass(WindowRequests& window, const std::filesystem::path& folder,
+bool RunPass(WindowRequests& window, RunEvents& events, const std::filesystem::path& folder,
              const FirmwareModule& module, std::set<std::string>& reported) {
   const FirmwarePassResult result =
       RunFirmwarePass(folder, module.image, module.identifications, module.openFailure);
-  ReportPassedOver(window, result, reported);
+  ReportPassedOver(window, events, module, result, reported);
   if (result.endsCommand) {
     window.ShowMessageBox(FileErrorText(result.read.back()), MessageBoxIcon::Error);
     window.EnableControl(ControlId::kUpdateButton, true);
     return false;
   }
+  events.FirmwareChosen(module, result.accepted ? &result.read.back() : nullptr);
   if (result.accepted) AddLine(window, window.LoadLocalizedText(module.foundMessage));
   module.loaded = result.accepted;
   return true;
@@ -97,14 +98,14 @@ std::string FileErrorText(const FirmwareCandidate& candidate) {
   return "The file " + candidate.path.generic_string() + " " + SystemReason(candidate);
 }
 
-bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder) {
+bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder, RunEvents* events) {
   window.EnableControl(ControlId::kUpdateButton, false);
   // Each flag is set as its pass ends; a command that ends early keeps the
   // flags of the last complete one. It starts no worker, so no run reads a
   // flag whose image this command has overwritten.
   std::set<std::string> reported;
   for (const FirmwareModule& module : FirmwareModules()) {
-    if (!RunPass(window, folder, module, reported)) return false;
+    if (!RunPass(window, events != nullptr ? *events : NoRunEvents(), folder, module, reported)) return false;
   }
   return true;
 }

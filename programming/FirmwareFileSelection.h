@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "FirmwareFolder.h"
+#include "RunEvents.h"
 #include "WindowRequests.h"
 
 // The firmware folder, relative to the working directory.
@@ -54,4 +55,6 @@ std::string FileErrorText(const FirmwareCandidate& candidate);
 // flag as its pass ends. False when a file could not be opened or read: the
 // file-error box has been shown, the Update button is enabled again, the flags
 // of the passes not ended keep their values, and no worker may start.
-bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder);
+// `events`, where given, hears of each module's choice and of each file
+// passed over.
+bool LoadFirmwareFiles(WindowRequests& window, const std::filesystem::path& folder, RunEvents* events = nullptr);

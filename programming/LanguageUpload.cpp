@@ -13,6 +13,7 @@
 
 #include "BuiltInMessageTable.h"
 #include "ControlId.h"
+#include "Crc32.h"
 #include "ProgrammingMessages.h"
 #include "ReadySignWait.h"
 #include "ServiceTelegram.h"
@@ -65,6 +66,11 @@ RunOutcome FailureWithBox(WindowRequests& window, SerialPort& port, LanguageFile
 
 }  // namespace
 
+std::string LanguageFileName(bool lumo) {
+  return std::string(kFolder) + std::string(kFileStem) + (lumo ? std::string(kLumoSuffix) : "") +
+         std::string(kFileExtension);
+}
+
 RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   WindowRequests& window = run.window;
   port.PurgeRx();
@@ -83,9 +89,11 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
     return EndBeforeUpload(window, port, window.LoadLocalizedText(Message::kCantOpenPort), RunOutcome::Failed);
   }
 
+  run.Events().ReadySign(RunModule::LanguageData, end.sign);
   window.ClearLines();
   // A Lumo oven says so itself; otherwise the model buttons tell.
   const bool lumo = end.sign == kLumoReadySign || window.IsLumoChecked();
+  run.Events().LanguageLineChosen(lumo);
   AppendMessageAndShow(window, lumo ? Message::kLumoFlashUpdate : Message::kKestoFlashUpdate);
   if (end.sign == kLumoReadySign) window.EnableControl(ControlId::kModelLumo, true);
   AppendMessageAndShow(window, Message::kFlashUploadInProgress);
@@ -98,8 +106,7 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   }
   run.pauses.Pause(kAfterCommand);
 
-  const std::string fileName =
-      std::string(kFolder) + std::string(kFileStem) + (lumo ? std::string(kLumoSuffix) : "") + std::string(kFileExtension);
+  const std::string fileName = LanguageFileName(lumo);
   LanguageFile file(std::fopen(fileName.c_str(), "rb"));
   if (!file) {
     const std::string reason = std::strerror(errno);
@@ -108,6 +115,11 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   }
 
   const std::string sendError = window.LoadLocalizedText(Message::kSendError);
+  // What went out, for the record: the bytes, the telegrams, and the CRC-32
+  // of their data as sent.
+  std::uint64_t bytesSent = 0;
+  std::uint32_t telegramsSent = 0;
+  std::uint32_t crc = 0;
   for (std::uint32_t counter = 0;; ++counter) {
     std::array<std::uint8_t, kDataSize> data;
     data.fill(kFiller);
@@ -120,8 +132,12 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
     window.SetProgressPosition(static_cast<int>(std::min<std::uint32_t>(counter, INT_MAX)));
     const std::vector<std::uint8_t> telegram = DataTelegram(counter, data);
     for (;;) {
-      if (!Send(port, telegram)) return FailureWithBox(window, port, file, sendError);
+      if (!Send(port, telegram)) {
+        run.Events().TelegramNotSent(counter);
+        return FailureWithBox(window, port, file, sendError);
+      }
       if (port.ReadBytes(answer.data(), static_cast<int>(answer.size())) == 0) {
+        run.Events().TelegramUnanswered(counter);
         file.reset();
         AppendMessageAndShow(window, Message::kNoAnswer);
         EnableNewRun(window, port);
@@ -131,7 +147,11 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
       // The answer area is cleared once per telegram: a short answer after a
       // repeat request is read as another one.
       if (answer[kRepeatRequestOffset] != kRepeatRequest) break;
+      run.Events().RepeatRequested(counter);
     }
+    bytesSent += got;
+    telegramsSent = counter + 1;
+    crc = Crc32(data, crc);
     if (got < kDataSize) break;
   }
 
@@ -139,6 +159,7 @@ RunOutcome UploadLanguageData(const ProgrammingContext& run, SerialPort& port) {
   std::array<std::uint8_t, kDataSize> endData;
   endData.fill(kFiller);
   if (!Send(port, DataTelegram(kEndCounter, endData))) return FailureWithBox(window, port, file, sendError);
+  run.Events().LanguageFileSent(fileName, bytesSent, telegramsSent, crc);
   window.SetProgressPosition(kProgressMaximum);
   file.reset();
   AppendAndShow(window, FixedLine::kBmInitialisation);

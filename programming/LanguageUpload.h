@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "ProgrammingContext.h"
@@ -36,6 +37,10 @@ inline constexpr std::chrono::milliseconds kAfterAnswer{8};
 inline constexpr std::chrono::milliseconds kBeforeEndTelegram{200};
 inline constexpr std::chrono::milliseconds kInitialisation{25000};
 }  // namespace LanguageUpload
+
+// The language file of the Kesto line or of the Lumo line, relative to the
+// working directory: "Flash/flash_Std.bin", "Flash/flash_StdBeta.bin".
+std::string LanguageFileName(bool lumo);
 
 // Sends the language file of the oven's model line over `port`, which the
 // operating module's dialogue opened, and ends the run: every end releases the

@@ -65,6 +65,7 @@ RunOutcome ProgramBM(const ProgrammingContext& run) {
     }
     // The port went away: as unusable as one that does not open.
     if (end.how == ReadySignWaitEnd::How::LineDown) return FailureEnd(window, *port, Message::kCantOpenPort);
+    run.Events().ReadySign(RunModule::OperatingModule, end.sign);
   }
   window.ClearLines();
   AppendMessageAndShow(window, Message::kBmUploadInProgress);
@@ -72,18 +73,23 @@ RunOutcome ProgramBM(const ProgrammingContext& run) {
 
   if (!port->Write(&kProgrammingCommand, 1)) return FailureEnd(window, *port, Message::kCantWrite);
   std::uint8_t startSign = 0;
-  if (!port->ReadByte(startSign)) return FailureEnd(window, *port, Message::kNoStartSign);
+  const bool startSignCame = port->ReadByte(startSign);
+  run.Events().StartSign(RunModule::OperatingModule, startSignCame ? std::optional(startSign) : std::nullopt);
+  if (!startSignCame) return FailureEnd(window, *port, Message::kNoStartSign);
   if (startSign != kStartSign) return FailureEnd(window, *port, Message::kWrongStartSign);
 
   for (int n = 0; n < kBlockCount; ++n) {
     window.SetProgressPosition(n);
+    std::uint8_t answer = 0;
     const BlockTransferResult result = SendImageBlock(*port, bmImage, static_cast<std::uint16_t>(n),
-                                                      [&window] { window.RepaintLines(); });
+                                                      [&window] { window.RepaintLines(); }, &answer);
     if (result != BlockTransferResult::Accepted && result != BlockTransferResult::SentBlank) {
+      run.Events().BlockFailed(RunModule::OperatingModule, n, result, answer);
       return FailureEnd(window, *port, BlockFailureMessage(result));
     }
   }
   if (!SendEndMarkers(*port)) return FailureEnd(window, *port, Message::kTransmissionError);
+  run.Events().ModuleProgrammed(RunModule::OperatingModule);
 
   // The upload releases the port at each of its ends.
   return UploadLanguageData(run, *port);

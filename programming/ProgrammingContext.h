@@ -6,6 +6,7 @@
 
 #include "CancelRequest.h"
 #include "Pauses.h"
+#include "RunEvents.h"
 #include "SerialPort.h"
 #include "WindowRequests.h"
 
@@ -25,4 +26,9 @@ struct ProgrammingContext {
   std::function<std::unique_ptr<SerialPort>()> makePort;
   Pauses& pauses;
   CancelRequest& cancel;
+  // Who hears of the run's steps besides the window (its record); none when
+  // null.
+  RunEvents* events = nullptr;
+
+  RunEvents& Events() const { return events != nullptr ? *events : NoRunEvents(); }
 };

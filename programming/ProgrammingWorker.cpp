@@ -59,6 +59,7 @@ void StartProgrammingWorker(const ProgrammingContext& run, std::function<void(Ru
 RunOutcome ProgrammingWorker(const ProgrammingContext& run) {
   WindowRequests& window = run.window;
   const std::string portName = window.SelectedPortName();
+  run.Events().PortChosen(portName);
   window.EnableControl(ControlId::kLanguageSelector, false);
 
   const std::unique_ptr<SerialPort> port = run.makePort();
@@ -69,6 +70,7 @@ RunOutcome ProgrammingWorker(const ProgrammingContext& run) {
   if (!port->Write(updateRequest.data(), static_cast<int>(updateRequest.size()))) {
     return FailureBeforeStart(window, *port, Message::kCantWrite);
   }
+  run.Events().UpdateRequestSent();
   port->Close();
 
   if (!smFileLoaded) {

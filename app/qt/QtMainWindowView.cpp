@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeySequence>
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QThread>
+#include <QUrl>
 
 #include "AboutBox.h"
 #include "BitmapButton.h"
@@ -290,6 +292,15 @@ void QtMainWindowView::ShowAboutBox() {
   box.exec();
 }
 
+void QtMainWindowView::AddRecordsFolderEntry(const std::string& text) { recordsEntryText_ = FromUtf8(text); }
+
+bool QtMainWindowView::OpenFolder(const std::filesystem::path& folder) {
+  // The desktop's own way (xdg-open on Linux), started without waiting.
+  const std::u8string path = folder.u8string();
+  return QDesktopServices::openUrl(
+      QUrl::fromLocalFile(QString::fromUtf8(reinterpret_cast<const char*>(path.data()), static_cast<qsizetype>(path.size()))));
+}
+
 void QtMainWindowView::ShowMessageBox(const std::string& text, MessageBoxIcon icon) {
   QMessageBox box(icon == MessageBoxIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
                   QStringLiteral("Tessaramond"), FromUtf8(text), QMessageBox::Ok, this);
@@ -305,9 +316,16 @@ void QtMainWindowView::reject() {
 }
 
 void QtMainWindowView::contextMenuEvent(QContextMenuEvent* event) {
-  if (aboutEntryText_.isEmpty() || window_ == nullptr) return;
+  if ((aboutEntryText_.isEmpty() && recordsEntryText_.isEmpty()) || window_ == nullptr) return;
+  // As the system menu of the Windows window ends: each entry after a separator.
   QMenu menu(this);
-  menu.addSeparator();
-  menu.addAction(aboutEntryText_, this, [this] { window_->OnAboutCommand(); });
+  if (!recordsEntryText_.isEmpty()) {
+    menu.addSeparator();
+    menu.addAction(recordsEntryText_, this, [this] { window_->OnOpenRecordsFolder(); });
+  }
+  if (!aboutEntryText_.isEmpty()) {
+    menu.addSeparator();
+    menu.addAction(aboutEntryText_, this, [this] { window_->OnAboutCommand(); });
+  }
   menu.exec(event->globalPos());
 }

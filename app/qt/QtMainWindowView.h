@@ -13,8 +13,8 @@ class QListWidget;
 class QProgressBar;
 
 // The main window drawn by Qt: the layout in dialog units of the window's
-// font, black on white, the bitmap buttons, the About entry in the window's
-// context menu (Linux window managers do not let a program extend the
+// font, black on white, the bitmap buttons, the About and records entries in
+// the window's context menu (Linux window managers do not let a program extend the
 // system menu) and F1. Events go to the MainWindow it runs.
 class QtMainWindowView : public QDialog, public MainWindowView {
   Q_OBJECT
@@ -55,6 +55,8 @@ class QtMainWindowView : public QDialog, public MainWindowView {
   bool HasSystemMenu() override { return true; }
   void AddAboutEntry(const std::string& text) override;
   void ShowAboutBox() override;
+  void AddRecordsFolderEntry(const std::string& text) override;
+  bool OpenFolder(const std::filesystem::path& folder) override;
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override;
   void Beep() override;
   void EndModalRun() override;
@@ -77,4 +79,5 @@ class QtMainWindowView : public QDialog, public MainWindowView {
   QListWidget* messageList_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QString aboutEntryText_;
+  QString recordsEntryText_;
 };

@@ -1,6 +1,7 @@
 #include "Win32MainWindowView.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "ControlId.h"
 #include "DialogInitialData.h"
@@ -84,6 +85,10 @@ INT_PTR Win32MainWindowView::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
         window_->OnAboutCommand();
+        return TRUE;
+      }
+      if ((wParam & 0xFFF0) == IDM_RECORDS_FOLDER) {
+        window_->OnOpenRecordsFolder();
         return TRUE;
       }
       return FALSE;
@@ -257,6 +262,20 @@ void Win32MainWindowView::AddAboutEntry(const std::string& text) {
 }
 
 void Win32MainWindowView::ShowAboutBox() { RunAboutBox(instance_, dialog_); }
+
+void Win32MainWindowView::AddRecordsFolderEntry(const std::string& text) {
+  HMENU menu = GetSystemMenu(dialog_, FALSE);
+  const std::wstring wide = WideFromUtf8(text);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, IDM_RECORDS_FOLDER, wide.c_str());
+}
+
+bool Win32MainWindowView::OpenFolder(const std::filesystem::path& folder) {
+  // Explorer opens it; ShellExecute returns a value above 32 once it is asked.
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(dialog_, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
+}
 
 void Win32MainWindowView::ShowMessageBox(const std::string& text, MessageBoxIcon icon) {
   const std::wstring wide = WideFromUtf8(text);

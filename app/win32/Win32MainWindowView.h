@@ -7,8 +7,8 @@
 #include "Win32PortSelector.h"
 
 // The main window drawn by the Win32 API: a modal dialog from template 102,
-// black on white, with the owner-drawn bitmap buttons and the About entry in
-// the system menu. Events go to the MainWindow it runs; every way of closing
+// black on white, with the owner-drawn bitmap buttons and the records and
+// About entries in the system menu. Events go to the MainWindow it runs; every way of closing
 // the window (Esc, the close box, Close in the system menu, Alt+F4) goes to
 // MainWindow::OnCancel, which decides on the close lock. The worker's
 // requests are sent to the dialog as a message and carried out by its thread.
@@ -50,6 +50,8 @@ class Win32MainWindowView : public MainWindowView {
   bool HasSystemMenu() override;
   void AddAboutEntry(const std::string& text) override;
   void ShowAboutBox() override;
+  void AddRecordsFolderEntry(const std::string& text) override;
+  bool OpenFolder(const std::filesystem::path& folder) override;
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override;
   void Beep() override;
   void EndModalRun() override;

@@ -13,6 +13,8 @@
 // The About entry's command in the system menu. System commands of a program
 // must stay below 0xF000; the low four bits are the system's own.
 #define IDM_ABOUTBOX 0x0010
+// The entry that opens the folder of the update records.
+#define IDM_RECORDS_FOLDER 0x0020
 
 // Controls no one addresses: the two group-box frames and the About box's texts.
 #define IDC_STATIC (-1)

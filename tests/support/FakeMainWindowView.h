@@ -183,6 +183,11 @@ class FakeMainWindowView : public MainWindowView {
     ++aboutBoxesShown;
     Record("about box");
   }
+  void AddRecordsFolderEntry(const std::string& text) override { Record("records entry " + text); }
+  bool OpenFolder(const std::filesystem::path& folder) override {
+    Record("open folder " + folder.string());
+    return true;
+  }
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
     boxes.push_back(text);
     Record((icon == MessageBoxIcon::Error ? "error box " : "box ") + text);

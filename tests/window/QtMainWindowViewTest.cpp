@@ -233,21 +233,25 @@ class QtMainWindowViewTest : public QObject {
     });
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), view.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&view, &click);
-    QCOMPARE(entries, (QStringList{QStringLiteral("-"), QStringLiteral("&About Tessaramond...")}));
+    QCOMPARE(entries, (QStringList{QStringLiteral("-"), QStringLiteral("Update &records..."), QStringLiteral("-"),
+                                   QStringLiteral("&About Tessaramond...")}));
     QCOMPARE(version, QStringLiteral("Quendraflox Version 5.2"));
   }
 
-  void withoutAnAboutTextNeitherTheMenuNorF1Opens() {
+  void withoutAnAboutTextTheMenuHasNoAboutEntryAndF1OpensNothing() {
     auto qt = MakeWindow("", {.catalogueDirectory = CATALOGUE_WITHOUT_ABOUT_DIR});
     QtMainWindowView& view = qt->view;
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QStringList entries;
     bool opened = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
-      QWidget* open = QApplication::activePopupWidget();
-      if (open == nullptr) open = QApplication::activeModalWidget();
-      if (open != nullptr) {
+      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (QAction* action : menu->actions()) entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        menu->close();
+      }
+      if (QWidget* open = QApplication::activeModalWidget()) {
         opened = true;
         open->close();
       }
@@ -257,6 +261,7 @@ class QtMainWindowViewTest : public QObject {
     QApplication::sendEvent(&view, &click);
     QTest::keyClick(&view, Qt::Key_F1);
     QTest::qWait(50);
+    QCOMPARE(entries, (QStringList{QStringLiteral("-"), QStringLiteral("Update &records...")}));
     QVERIFY(!opened);
   }
 

@@ -66,7 +66,7 @@ TEST(MainWindow, InitialisesStepByStepWithTheStartUpUpdateBeforeThePortsAreListe
       "create 1031", "create 1029", "check 1015", "uncheck 1017", "check 1027",
       "hide 1017", "hide 1015", "hide 1020", "hide 1016", "hide 1019", "hide 1023", "hide 1022", "hide 1018", "hide 1024",
       "insert 1026 0 Standard", "select 1026 0", "hide 1026", "hide 1030",
-      "about entry &About Tessaramond...", "icon",
+      "records entry Update &records...", "about entry &About Tessaramond...", "icon",
       "line 1. Switch off the main power from unit", "line 2. Connect the PC via RS232 to the SM",
       "line 3. Disconnect the X12 from SM", "repaint",
       "select 1021 0", "uncheck 1011",
