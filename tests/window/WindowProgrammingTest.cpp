@@ -1,5 +1,7 @@
-// The Qt window driving a programming run against the oven simulator: its
-// requests served by Qt while a real worker talks to the oven.
+// The Qt window through a whole update against the oven simulator: its
+// requests served by Qt while a real worker talks to the oven, and the
+// "Update ok!!!" box over the finished list. What each failure gives back is
+// the dialogues' tests' and the fault matrix's.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -106,55 +108,6 @@ class WindowProgrammingTest : public QObject {
     QVERIFY(ReadAll(folder / "sm-image.bin") == release.ExpectedSm());
     QVERIFY(ReadAll(folder / "bm-image.bin") == release.ExpectedBm());
     QVERIFY(ReadAll(folder / "language.bin") == release.ExpectedLanguage());
-  }
-
-  // A few rows of the fault matrix, for what only the window shows: the
-  // controls each failure gives back.
-  void failuresLeaveTheirControls_data() {
-    QTest::addColumn<QStringList>("ovenOptions");
-    QTest::addColumn<bool>("languageFile");
-    QTest::addColumn<QString>("report");  // the last line, or the box's text
-    QTest::addColumn<bool>("updateBack");
-    QTest::addColumn<bool>("languageBack");
-    QTest::newRow("control module rejects a block")
-        << QStringList{"--reject-block", "2"} << true << "ERROR: wrong data/checksum" << true << false;
-    QTest::newRow("operating module rejects a block")
-        << QStringList{"--bm-reject-block", "2"} << true << "ERROR: wrong data/checksum" << false << false;
-    QTest::newRow("language telegram unanswered")
-        << QStringList{"--silent-telegram", "1"} << true << "ERROR: no answer from device" << true << true;
-    QTest::newRow("language file missing")
-        << QStringList{} << false
-        << "Error opening the language file Flash/flash_Std.bin: No such file or directory" << true << true;
-  }
-
-  void failuresLeaveTheirControls() {
-    QFETCH(QStringList, ovenOptions);
-    QFETCH(bool, languageFile);
-    QFETCH(QString, report);
-    TemporaryFolder folder;
-    const FirmwareRelease release(folder.Path(), 8, 8);
-    if (!languageFile) std::filesystem::remove(folder / "Flash" / "flash_Std.bin");
-    std::optional<ChildProcess> oven;
-    std::vector<std::string> options;
-    for (const QString& option : ovenOptions) options.push_back(option.toStdString());
-    auto window = Prepare(folder, oven, options);
-    QVERIFY(window);
-
-    // Only the missing file's row ends with a box; a watch for one that never
-    // comes would outlive this test.
-    QString boxText;
-    if (!languageFile) {
-      OnNextModal([&](QWidget* modal) {
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) boxText = box->text();
-      });
-    }
-    qobject_cast<QAbstractButton*>(window->view.Control(ControlId::kUpdateButton))->click();
-    QVERIFY(ServeUntil([] { return runEnded.load(); }, 20000));
-    QCOMPARE(languageFile ? Lines(window->view).last() : boxText, report);
-    QVERIFY(!Lines(window->view).contains(QStringLiteral("Upload process succeeded :-)")));
-    QVERIFY(IsEnabled(*window, ControlId::kCancel));
-    QTEST(IsEnabled(*window, ControlId::kUpdateButton), "updateBack");
-    QTEST(IsEnabled(*window, ControlId::kLanguageSelector), "languageBack");
   }
 };
 
