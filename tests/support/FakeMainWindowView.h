@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -47,16 +48,12 @@ class FakeMainWindowView : public MainWindowView {
 
   std::vector<std::string> calls;
   std::vector<std::string> lines;
-  std::vector<std::string> boxes;
   std::map<int, Control> controls;
   // The port selector's entries as its dropped-down list shows them.
   std::vector<std::string> portListTexts;
-  std::pair<int, int> progressRange{0, 100};
-  int progressPosition = 0;
-  std::string aboutEntry;
-  int aboutBoxesShown = 0;
-  int beeps = 0;
-  bool ended = false;
+
+  // How many calls there were of this one.
+  long Count(const std::string& call) const { return std::count(calls.begin(), calls.end(), call); }
 
   // Serves the requests other threads have made until `done` holds; false
   // when it does not within `timeout`.
@@ -167,37 +164,23 @@ class FakeMainWindowView : public MainWindowView {
   }
   void RepaintLines() override { Record("repaint"); }
   void SetProgressRange(int minimum, int maximum) override {
-    progressRange = {minimum, maximum};
     Record("range " + std::to_string(minimum) + " " + std::to_string(maximum));
   }
-  void SetProgressPosition(int position) override {
-    progressPosition = position;
-    Record("position " + std::to_string(position));
-  }
+  void SetProgressPosition(int position) override { Record("position " + std::to_string(position)); }
   bool HasSystemMenu() override { return true; }
-  void AddAboutEntry(const std::string& text) override {
-    aboutEntry = text;
-    Record("about entry " + text);
-  }
-  void ShowAboutBox() override {
-    ++aboutBoxesShown;
-    Record("about box");
-  }
+  void AddAboutEntry(const std::string& text) override { Record("about entry " + text); }
+  void ShowAboutBox() override { Record("about box"); }
   void AddRecordsFolderEntry(const std::string& text) override { Record("records entry " + text); }
   bool OpenFolder(const std::filesystem::path& folder) override {
     Record("open folder " + folder.string());
     return true;
   }
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
-    boxes.push_back(text);
     Record((icon == MessageBoxIcon::Error ? "error box " : "box ") + text);
     if (onMessageBox) onMessageBox(text);
   }
-  void Beep() override { ++beeps; }
-  void EndModalRun() override {
-    ended = true;
-    Record("end");
-  }
+  void Beep() override { Record("beep"); }
+  void EndModalRun() override { Record("end"); }
 
  private:
   struct Pending {
