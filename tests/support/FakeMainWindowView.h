@@ -53,7 +53,7 @@ class FakeMainWindowView : public MainWindowView {
   std::vector<std::string> portListTexts;
 
   // How many calls there were of this one.
-  long Count(const std::string& call) const { return std::count(calls.begin(), calls.end(), call); }
+  std::ptrdiff_t Count(const std::string& call) const { return std::count(calls.begin(), calls.end(), call); }
 
   // Serves the requests other threads have made until `done` holds; false
   // when it does not within `timeout`.
