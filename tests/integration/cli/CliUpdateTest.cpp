@@ -65,62 +65,88 @@ TEST_F(CliUpdateTest, AWholeRunWithARepeatRequestDeliversEveryByteOfTheRelease) 
   EXPECT_TRUE(ReadAll(folder_ / "language.bin") == release.ExpectedLanguage());
 }
 
-struct InterruptRow {
+// A wait of the run, and what ends it: a Ctrl-C or the line dropping.
+struct WaitRow {
   const char* name;
   std::vector<std::string> ovenOptions;
   std::size_t operatingModuleBlocks;  // 0: no file
   std::vector<std::string> cliOptions;
-  std::vector<std::string> before;  // printed before the Ctrl-C
-  std::string ovenLogged;           // and logged by the oven, when given
+  // The program is in the wait once it printed these lines and the simulator
+  // logged this text.
+  std::vector<std::string> before;
+  std::string ovenLogged;
+  int signal;  // SIGINT to the program, SIGKILL to the simulator
   std::vector<std::string> after;
   int exitCode;
-  std::string note;  // on standard error
+  std::string note = "";  // on standard error
 };
-void PrintTo(const InterruptRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const WaitRow& row, std::ostream* out) { *out << row.name; }
 
-class CliInterruptTest : public CliUpdateTest, public ::testing::WithParamInterface<InterruptRow> {};
+class CliWaitTest : public CliUpdateTest, public ::testing::WithParamInterface<WaitRow> {};
 
 // Ctrl-C calls a run off in each wait for a ready sign, even with the close
-// lock on, and is refused while a module is being programmed.
-TEST_P(CliInterruptTest, DoesWhatTheMomentAllows) {
-  const InterruptRow& row = GetParam();
+// lock on, and is refused while a module is being programmed; the wait ends
+// with its next read, within 3 s. A line that drops ends a wait at once, not
+// after a read's 3 s, and never in an endless loop on a dead port.
+TEST_P(CliWaitTest, EndsAsTheMomentAllows) {
+  using Clock = std::chrono::steady_clock;
+  const WaitRow& row = GetParam();
   const FirmwareRelease release(folder_.Path(), 40, row.operatingModuleBlocks);
   ASSERT_TRUE(StartOven(row.ovenOptions));
   ChildProcess& cli = StartCli(row.cliOptions);
   ASSERT_EQ(cli.FirstDifference(row.before, false), "");
-  const auto deadline = std::chrono::steady_clock::now() + seconds(10);
-  while (OvenLog().find(row.ovenLogged) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+  const auto deadline = Clock::now() + seconds(10);
+  while (OvenLog().find(row.ovenLogged) == std::string::npos && Clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  cli.Signal(SIGINT);
-  // The wait ends with its next read, within 3 s.
-  EXPECT_EQ(cli.FirstDifference(row.after, true, seconds(5)), "");
+  // Well inside the wait.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  (row.signal == SIGINT ? cli : *oven_).Signal(row.signal);
+  const auto limit = row.signal == SIGINT ? seconds(5) : std::chrono::milliseconds(2500);
+  const Clock::time_point signalled = Clock::now();
+  EXPECT_EQ(cli.FirstDifference(row.after, true, limit), "");
+  EXPECT_LT(Clock::now() - signalled, limit);
   EXPECT_EQ(cli.Wait(seconds(5)), row.exitCode);
   EXPECT_NE(CliErrors().find(row.note), std::string::npos) << CliErrors();
 }
 
-const Recording kSmFileFound{"SM file found"};
-const std::string kCalledOff = "cancel accepted";
-const std::string kRefused = "must not be interrupted";
+const std::vector<std::string> kSmWaitingShown = ConsoleLines(Join({kFilesFound, kSmWaiting}));
+const std::vector<std::string> kSmStartedShown = ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted}));
+const std::vector<std::string> kSmDoneShown = ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted, kSmDone}));
+const std::vector<std::string> kBmStartedShown =
+    ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted, kSmDone, kBmWaiting, kBmStarted}));
+const std::vector<std::string> kCalledOff{"Programming canceled before start"};
+const std::vector<std::string> kCantOpen{"Can't open COM-Port !!!"};
+const std::vector<std::string> kNoAnswer{"ERROR: no answer from device"};
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryMoment, CliInterruptTest,
+    EveryWait, CliWaitTest,
     ::testing::Values(
-        InterruptRow{"ControlModuleReadySignInGerman", {"--no-ready"}, 0, {"--language", "deutsch"},
-                     {"SM-Datei gefunden", "Hauptschalter einschalten..."}, "",
-                     {"Programmierung vor dem Start abgebrochen"}, 3, kCalledOff},
-        InterruptRow{"OperatingModuleReadySignUnderTheCloseLock", {"--no-bm-ready"}, 16, {},
-                     ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted, kSmDone})), "sm-image.bin",
-                     {"Programming canceled before start"}, 3, kCalledOff},
-        InterruptRow{"LanguageReadySignUnderTheCloseLock", {"--no-language-ready"}, 16, {},
-                     ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted, kSmDone, kBmWaiting, kBmStarted})),
-                     "bm-image.bin", {"Programming canceled before start"}, 3, kCalledOff},
+        WaitRow{"ControlModuleReadySignCtrlCInGerman", {"--no-ready"}, 0, {"--language", "deutsch"},
+                {"SM-Datei gefunden", "Hauptschalter einschalten..."}, "", SIGINT,
+                {"Programmierung vor dem Start abgebrochen"}, 3, "cancel accepted"},
+        WaitRow{"OperatingModuleReadySignCtrlCUnderTheCloseLock", {"--no-bm-ready"}, 16, {}, kSmDoneShown,
+                "sm-image.bin", SIGINT, kCalledOff, 3, "cancel accepted"},
+        WaitRow{"LanguageReadySignCtrlCUnderTheCloseLock", {"--no-language-ready"}, 16, {}, kBmStartedShown,
+                "bm-image.bin", SIGINT, kCalledOff, 3, "cancel accepted"},
         // At the line's own pace, 40 full blocks take about two seconds.
-        InterruptRow{"Transfer", {"--pace", "--sm-only"}, 0, {},
-                     ConsoleLines(Join({kSmFileFound, kSmWaiting, kSmStarted})), "",
-                     ConsoleLines(Join({kSmDone, {"no BM file loaded", "Language upload will proceed...", "<clear>"}})),
-                     1, kRefused}),
-    [](const ::testing::TestParamInfo<InterruptRow>& row) { return std::string(row.param.name); });
+        WaitRow{"TransferCtrlC", {"--pace", "--sm-only"}, 0, {},
+                ConsoleLines(Join({{"SM file found"}, kSmWaiting, kSmStarted})), "", SIGINT,
+                ConsoleLines(Join({kSmDone, {"no BM file loaded", "Language upload will proceed...", "<clear>"}})), 1,
+                "must not be interrupted"},
+        WaitRow{"ControlModuleReadySignLineDrop", {"--no-ready"}, 16, {}, kSmWaitingShown, "", SIGKILL, kCantOpen, 1},
+        WaitRow{"IdentificationLineDrop", {"--no-identification"}, 16, {}, kSmWaitingShown,
+                "fault: no identification", SIGKILL, {"ERROR: TimeOut"}, 1},
+        WaitRow{"BlockAnswerLineDrop", {"--silent-block", "3"}, 16, {}, kSmStartedShown, "no answer to block 3",
+                SIGKILL, kNoAnswer, 1},
+        WaitRow{"OperatingModuleReadySignLineDrop", {"--no-bm-ready"}, 16, {}, kSmDoneShown, "", SIGKILL, kCantOpen,
+                1},
+        WaitRow{"LanguageReadySignLineDrop", {"--no-language-ready"}, 16, {}, kBmStartedShown,
+                "BM: 512 blocks received", SIGKILL, kCantOpen, 1},
+        WaitRow{"TelegramAnswerLineDrop", {"--silent-telegram", "1"}, 16, {},
+                Join({kBmStartedShown, ConsoleLines(kUploadStarted)}), "no answer to telegram 1", SIGKILL, kNoAnswer,
+                1}),
+    [](const ::testing::TestParamInfo<WaitRow>& row) { return std::string(row.param.name); });
 
 // Nothing reaches the oven when the port is another program's, or when a
 // firmware file cannot be opened: the command ends with its file-error box.
