@@ -7,13 +7,14 @@
 
 #include "RunRecording.h"
 
-// Every way a run can fail that the oven simulator can play, with all that
-// the window is then asked: lines, boxes, the controls given back, the
-// progress, in order. The fault matrix runs each row once; the soak runs them
-// at random blocks and telegrams.
+// The failures that take the real line and the simulator to play: time-outs,
+// the line dropping, the simulator's faults at any block or telegram; with
+// all that the window is then asked: lines, boxes, the controls given back,
+// the progress, in order. The dialogue tests play every failure on a scripted
+// line; the fault matrix runs each row here once, the soak at random blocks
+// and telegrams.
 struct FaultRow {
   enum class Stage { SmWaiting, SmTransfer, SmDone, BmTransfer, Upload };
-  enum class LanguageFile { Present, Missing, Unreadable };
   const char* name;
   std::vector<std::string> ovenOptions;  // "K" stands for the block or telegram number
   Stage stage;                           // how far the run gets before its ending
@@ -22,7 +23,6 @@ struct FaultRow {
   std::vector<Recording> endings;
   bool hangsUp = false;  // the line is gone afterwards
   bool operatingModuleFile = true;
-  LanguageFile languageFile = LanguageFile::Present;
   std::chrono::milliseconds dropInPause{-1};  // the line drops in the run's pause of this length
 };
 
@@ -55,14 +55,9 @@ inline const std::vector<FaultRow>& FaultRows() {
   static const std::vector<FaultRow> rows{
       // The control module.
       {"NoIdentification", {"--no-identification"}, Stage::SmWaiting, {{"ERROR: TimeOut", "+Cancel"}}},
-      {"WrongIdentification", {"--identification", "sdzt1"}, Stage::SmWaiting, {{"ERROR: bad verify-string", "+Cancel"}}},
-      {"ShortIdentification", {"--identification", "DpcT"}, Stage::SmWaiting, {{"ERROR: bad verify-string", "+Cancel"}}},
-      {"NoStartSign", {"--no-start-sign"}, Stage::SmWaiting, {{"ERROR: no start sign", "+Cancel"}}},
-      {"WrongStartSign", {"--wrong-start-sign"}, Stage::SmWaiting, {{"ERROR: wrong start sign", "+Cancel"}}},
       {"BlockRejected", {"--reject-block", "K"}, Stage::SmTransfer,
        {{k, "ERROR: wrong data/checksum", "+Update", "+Cancel"}}},
       {"BlockUnanswered", {"--silent-block", "K"}, Stage::SmTransfer, {{k, noAnswer, "+Update", "+Cancel"}}},
-      {"BlockAnsweredOddly", {"--odd-answer-block", "K"}, Stage::SmTransfer, {{k, "+Update", "+Cancel"}}},
       // The block number may still have gone out whole when the line drops,
       // its data or its answer not.
       {"HangUpInABlock", {"--hang-up-block", "K"}, Stage::SmTransfer,
@@ -71,24 +66,15 @@ inline const std::vector<FaultRow>& FaultRows() {
       // The operating module.
       {"NoOperatingModuleFile", {"--sm-only"}, Stage::SmDone,
        {{"no BM file loaded", "Language upload will proceed...", "<clear>", "+Cancel"}}, false, false},
-      {"BmNoStartSign", {"--bm-no-start-sign"}, Stage::BmTransfer, {{"ERROR: no start sign", "+Cancel"}}},
-      {"BmWrongStartSign", {"--bm-wrong-start-sign"}, Stage::BmTransfer, {{"ERROR: wrong start sign", "+Cancel"}}},
-      {"BmBlockRejected", {"--bm-reject-block", "K"}, Stage::BmTransfer, {{k, "ERROR: wrong data/checksum", "+Cancel"}}},
       {"BmBlockUnanswered", {"--bm-silent-block", "K"}, Stage::BmTransfer, {{k, noAnswer, "+Cancel"}}},
-      {"BmBlockAnsweredOddly", {"--bm-odd-answer-block", "K"}, Stage::BmTransfer, {{k, "+Cancel"}}},
       {"BmHangUpInABlock", {"--bm-hang-up-block", "K"}, Stage::BmTransfer,
        {{k, notWritten, "+Cancel"}, {k, noAnswer, "+Cancel"}}, true},
       // The language data.
-      {"LanguageFileMissing", {}, Stage::Upload,
-       {Join({newRun, {"<error box> Error opening the language file Flash/flash_Std.bin: No such file or directory"}})},
-       false, true, FaultRow::LanguageFile::Missing},
-      {"LanguageFileUnreadable", {}, Stage::Upload, {Join({newRun, {"<error box> Fehler aufgetreten"}})}, false, true,
-       FaultRow::LanguageFile::Unreadable},
       {"TelegramUnanswered", {"--silent-telegram", "K"}, Stage::Upload, {Join({{k, noAnswer}, newRun})}},
       {"HangUpInATelegram", {"--hang-up-telegram", "K"}, Stage::Upload,
        {Join({{k, noAnswer}, newRun}), Join({{k}, newRun, {sendError}})}, true},
       {"EndTelegramNotWritten", {}, Stage::Upload, {Join({{ProgressTo(3)}, newRun, {sendError}})}, true, true,
-       FaultRow::LanguageFile::Present, std::chrono::milliseconds(200)},
+       std::chrono::milliseconds(200)},
       // The end telegram itself may be refused if the line drops at once.
       {"ClosingTelegramNotWritten", {"--hang-up-end"}, Stage::Upload,
        {Join({{ProgressTo(3), "at 2560", "BM Initialisation..."}, newRun, {sendError}}),

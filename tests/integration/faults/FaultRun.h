@@ -42,9 +42,6 @@ inline std::string RunWithFault(const FaultRow& row, int k) {
   TemporaryFolder folder;
   const FirmwareRelease release(folder.Path(), kReleaseDataBlocks, row.operatingModuleFile ? kReleaseDataBlocks : 0,
                                 66 * (kReleaseTelegrams - 1) + 20);
-  const auto languageFile = folder / "Flash" / "flash_Std.bin";
-  if (row.languageFile != FaultRow::LanguageFile::Present) std::filesystem::remove(languageFile);
-  if (row.languageFile == FaultRow::LanguageFile::Unreadable) std::filesystem::create_directory(languageFile);
   const WorkingDirectory here(folder.Path());
 
   std::vector<std::string> command{OVENSIM_PATH};
