@@ -55,7 +55,14 @@ void ConsoleWindow::SetProgressPosition(int position) {
 }
 
 void ConsoleWindow::EnableControl(int controlId, bool enabled) {
-  if (controlId == ControlId::kCancel) cancelEnabled_.store(enabled);
+  if (controlId != ControlId::kCancel) return;
+  const std::lock_guard lock(closeLockMutex_);
+  cancelEnabled_ = enabled;
+}
+
+void ConsoleWindow::DecideOnCloseLock(const std::function<void(bool closeLockOn)>& decide) {
+  const std::lock_guard lock(closeLockMutex_);
+  decide(!cancelEnabled_);
 }
 
 std::string ConsoleWindow::SelectedPortName() { return portName_; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -29,8 +30,11 @@ class ConsoleWindow : public WindowRequests {
   std::string LoadLocalizedText(unsigned number) override;
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override;
 
-  // The close lock: the run has disabled the Cancel control.
-  bool IsCloseLockOn() const { return !cancelEnabled_.load(); }
+  // Calls `decide` with the close lock (the run has disabled the Cancel
+  // control) and holds the lock as it is until `decide` returns: a run that
+  // would put it on to begin programming waits, so a decision to end the
+  // program, taken on the lock being off, holds until the end lands.
+  void DecideOnCloseLock(const std::function<void(bool closeLockOn)>& decide);
   // A line of the command line's own on standard error.
   void Note(const std::string& text);
   // Takes the progress bar off the terminal.
@@ -45,7 +49,8 @@ class ConsoleWindow : public WindowRequests {
   const int languageIndex_;
   std::atomic<bool> lumo_;
   const bool showProgressBar_;
-  std::atomic<bool> cancelEnabled_{true};
+  std::mutex closeLockMutex_;  // guards cancelEnabled_
+  bool cancelEnabled_ = true;
   std::mutex mutex_;  // guards the terminal and the progress state
   int progressMinimum_ = 0;
   int progressMaximum_ = 100;

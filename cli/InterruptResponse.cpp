@@ -1,6 +1,7 @@
 #include "InterruptResponse.h"
 
 #include "CancelRequest.h"
+#include "ConsoleWindow.h"
 
 InterruptResponse RespondToInterrupt(CancelRequest& request, const std::function<bool()>& isCloseLockOn) {
   // An accepted request is never dropped (CancelRequest), so "called off"
@@ -9,6 +10,12 @@ InterruptResponse RespondToInterrupt(CancelRequest& request, const std::function
   // The lock is read after the refusal: a dialogue that has just left its
   // wait may be about to put it on.
   return isCloseLockOn() ? InterruptResponse::Refused : InterruptResponse::EndsProgram;
+}
+
+void AnswerInterrupt(CancelRequest& request, ConsoleWindow& console,
+                     const std::function<void(InterruptResponse)>& act) {
+  console.DecideOnCloseLock(
+      [&](bool closeLockOn) { act(RespondToInterrupt(request, [closeLockOn] { return closeLockOn; })); });
 }
 
 std::string_view InterruptNote(InterruptResponse response) {

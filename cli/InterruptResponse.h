@@ -4,6 +4,7 @@
 #include <string_view>
 
 class CancelRequest;
+class ConsoleWindow;
 
 // What a Ctrl-C does to `update`, by the window's rule for its close keys.
 enum class InterruptResponse {
@@ -14,6 +15,12 @@ enum class InterruptResponse {
 
 // Raises the cancel request; when no wait accepts it, the close lock decides.
 InterruptResponse RespondToInterrupt(CancelRequest& request, const std::function<bool()>& isCloseLockOn);
+
+// Answers one Ctrl-C of a run shown on `console`: `act` gets the response
+// while the close lock is held as it was decided on, so that a run cannot
+// begin to program between a decision to end the program and its end in `act`.
+void AnswerInterrupt(CancelRequest& request, ConsoleWindow& console,
+                     const std::function<void(InterruptResponse)>& act);
 
 // The line the command line prints for the response.
 std::string_view InterruptNote(InterruptResponse response);

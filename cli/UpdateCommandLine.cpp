@@ -152,14 +152,14 @@ int RunUpdateCommandLine(const std::vector<std::string>& args) {
   // ready sign is awaited, is refused while the oven is being programmed, and
   // otherwise ends the program.
   WatchInterrupts([&console] {
-    const InterruptResponse response =
-        RespondToInterrupt(theCancelRequest, [&console] { return console.IsCloseLockOn(); });
-    if (response == InterruptResponse::EndsProgram) console.EndProgressBar();
-    console.Note(std::string(InterruptNote(response)));
-    if (response == InterruptResponse::EndsProgram) {
-      std::fflush(nullptr);
-      std::_Exit(kExitCancelled);
-    }
+    AnswerInterrupt(theCancelRequest, console, [&console](InterruptResponse response) {
+      if (response == InterruptResponse::EndsProgram) console.EndProgressBar();
+      console.Note(std::string(InterruptNote(response)));
+      if (response == InterruptResponse::EndsProgram) {
+        std::fflush(nullptr);
+        std::_Exit(kExitCancelled);
+      }
+    });
   });
 
   RunOutcome outcome = RunOutcome::Failed;

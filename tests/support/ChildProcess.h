@@ -99,6 +99,22 @@ class ChildProcess {
     return lines;
   }
 
+  // Compares the lines still to come with `expected` as they come and stops
+  // at the first that differs or does not come within `limit`, so that a run
+  // gone wrong fails at once; when `thenEnds`, the output must end after them.
+  // "" when all came so.
+  std::string FirstDifference(const std::vector<std::string>& expected, bool thenEnds = true,
+                              std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    for (std::size_t i = 0; i < expected.size() || thenEnds; ++i) {
+      const auto line = ReadLine(limit);
+      const std::string at = "line " + std::to_string(i + 1) + ": ";
+      if (i == expected.size()) return line ? at + "\"" + *line + "\" after the last expected" : "";
+      if (!line) return at + "\"" + expected[i] + "\" did not come";
+      if (*line != expected[i]) return at + "\"" + *line + "\", not \"" + expected[i] + "\"";
+    }
+    return {};
+  }
+
   // Every line still to come, until the program closes its output.
   std::vector<std::string> ReadRest(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
     std::vector<std::string> lines;

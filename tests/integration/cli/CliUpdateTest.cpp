@@ -1,31 +1,35 @@
-// tessaramond-cli update against the oven simulator on a pseudo-terminal.
+// tessaramond-cli update against the oven simulator on a pseudo-terminal: what
+// it prints, line by line as it comes, and what the oven receives.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include "ChildProcess.h"
 #include "FirmwareRelease.h"
 #include "HexFiles.h"
 #include "PtyPair.h"
+#include "RunRecording.h"
 #include "SerialPort.h"
 
 namespace {
 
 using std::chrono::seconds;
+using namespace Shown;
 
 class CliUpdateTest : public ::testing::Test {
  protected:
-  // Starts the simulator for one run; false when it gave no port.
+  // Starts the simulator; false when it gave no port.
   bool StartOven(std::vector<std::string> options) {
-    std::vector<std::string> command{OVENSIM_PATH, "--once", "--save", folder_.Path().string()};
+    std::vector<std::string> command{OVENSIM_PATH, "--save", folder_.Path().string()};
     command.insert(command.end(), options.begin(), options.end());
     oven_.emplace(command, folder_.Path().string(), (folder_ / "ovensim.err").string());
     const auto port = oven_->ReadLine();
     if (port) port_ = *port;
     return port.has_value();
   }
+  std::string OvenLog() { return ReadAll(folder_ / "ovensim.err"); }
 
   // The oven's pauses are the simulator's to skip.
   ChildProcess& StartCli(std::vector<std::string> arguments) {
@@ -35,6 +39,7 @@ class CliUpdateTest : public ::testing::Test {
                  std::vector<std::string>{"TESSARAMOND_PAUSE_SCALE=0.001"});
     return *cli_;
   }
+  std::string CliErrors() { return ReadAll(folder_ / "cli.err"); }
 
   TemporaryFolder folder_;
   std::optional<ChildProcess> oven_;
@@ -42,120 +47,124 @@ class CliUpdateTest : public ::testing::Test {
   std::string port_;
 };
 
-TEST_F(CliUpdateTest, AWholeRunDeliversEveryByteOfTheRelease) {
+TEST_F(CliUpdateTest, AWholeRunWithARepeatRequestDeliversEveryByteOfTheRelease) {
   const FirmwareRelease release(folder_.Path(), 512, 512);
-  ASSERT_TRUE(StartOven({}));
+  ASSERT_TRUE(StartOven({"--repeat", "1"}));
 
   ChildProcess& cli = StartCli({});
-  const auto lines = cli.ReadRest();
-  EXPECT_EQ(cli.Wait(), 0) << ReadAll(folder_ / "cli.err");
-
-  const std::vector<std::string> tail{"BM Initialisation...", "Upload process succeeded :-)", "[box] Update ok!!!"};
-  ASSERT_GE(lines.size(), tail.size());
-  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()), tail);
-  EXPECT_EQ(oven_->Wait(), 0) << ReadAll(folder_ / "ovensim.err");
+  EXPECT_EQ(cli.FirstDifference(ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted, kSmDone, kBmWaiting,
+                                                   kBmStarted, kUploadStarted, kUploadDone}))),
+            "");
+  EXPECT_EQ(cli.Wait(), 0) << CliErrors();
+  // The oven found nothing amiss after asking for telegram 1 again.
+  oven_->Signal(SIGTERM);
+  EXPECT_EQ(oven_->Wait(), 0) << OvenLog();
+  EXPECT_NE(OvenLog().find("asking for telegram 1 again"), std::string::npos);
   EXPECT_TRUE(ReadAll(folder_ / "sm-image.bin") == release.ExpectedSm());
   EXPECT_TRUE(ReadAll(folder_ / "bm-image.bin") == release.ExpectedBm());
   EXPECT_TRUE(ReadAll(folder_ / "language.bin") == release.ExpectedLanguage());
 }
 
-struct FailureRow {
+// A wait of the run, and what ends it: a Ctrl-C or the line dropping.
+struct WaitRow {
   const char* name;
   std::vector<std::string> ovenOptions;
+  std::size_t operatingModuleBlocks;  // 0: no file
   std::vector<std::string> cliOptions;
-  std::vector<std::string> lastLines;  // any one of them
+  // The program is in the wait once it printed these lines and the simulator
+  // logged this text.
+  std::vector<std::string> before;
+  std::string ovenLogged;
+  int signal;  // SIGINT to the program, SIGKILL to the simulator
+  std::vector<std::string> after;
+  int exitCode;
+  std::string note = "";  // on standard error
 };
+void PrintTo(const WaitRow& row, std::ostream* out) { *out << row.name; }
 
-// Names the row in test listings instead of dumping its bytes.
-void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
+class CliWaitTest : public CliUpdateTest, public ::testing::WithParamInterface<WaitRow> {};
 
-class CliUpdateFailureTest : public CliUpdateTest, public ::testing::WithParamInterface<FailureRow> {};
-
-TEST_P(CliUpdateFailureTest, EndsWithTheRowsLineAndExitCode1) {
-  const FirmwareRelease release(folder_.Path(), 16, 16);
-  ASSERT_TRUE(StartOven(GetParam().ovenOptions));
-
-  ChildProcess& cli = StartCli(GetParam().cliOptions);
-  const auto lines = cli.ReadRest();
-  EXPECT_EQ(cli.Wait(), 1);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_NE(std::find(GetParam().lastLines.begin(), GetParam().lastLines.end(), lines.back()),
-            GetParam().lastLines.end())
-      << lines.back();
+// Ctrl-C calls a run off in each wait for a ready sign, even with the close
+// lock on, and is refused while a module is being programmed; the wait ends
+// with its next read, within 3 s. A line that drops ends a wait at once, not
+// after a read's 3 s, and never in an endless loop on a dead port.
+TEST_P(CliWaitTest, EndsAsTheMomentAllows) {
+  using Clock = std::chrono::steady_clock;
+  const WaitRow& row = GetParam();
+  const FirmwareRelease release(folder_.Path(), 40, row.operatingModuleBlocks);
+  ASSERT_TRUE(StartOven(row.ovenOptions));
+  ChildProcess& cli = StartCli(row.cliOptions);
+  ASSERT_EQ(cli.FirstDifference(row.before, false), "");
+  const auto deadline = Clock::now() + seconds(10);
+  while (OvenLog().find(row.ovenLogged) == std::string::npos && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  // Well inside the wait.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  (row.signal == SIGINT ? cli : *oven_).Signal(row.signal);
+  const auto limit = row.signal == SIGINT ? seconds(5) : std::chrono::milliseconds(2500);
+  const Clock::time_point signalled = Clock::now();
+  EXPECT_EQ(cli.FirstDifference(row.after, true, limit), "");
+  EXPECT_LT(Clock::now() - signalled, limit);
+  EXPECT_EQ(cli.Wait(seconds(5)), row.exitCode);
+  EXPECT_NE(CliErrors().find(row.note), std::string::npos) << CliErrors();
 }
+
+const std::vector<std::string> kSmWaitingShown = ConsoleLines(Join({kFilesFound, kSmWaiting}));
+const std::vector<std::string> kSmStartedShown = ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted}));
+const std::vector<std::string> kSmDoneShown = ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted, kSmDone}));
+const std::vector<std::string> kBmStartedShown =
+    ConsoleLines(Join({kFilesFound, kSmWaiting, kSmStarted, kSmDone, kBmWaiting, kBmStarted}));
+const std::vector<std::string> kCalledOff{"Programming canceled before start"};
+const std::vector<std::string> kCantOpen{"Can't open COM-Port !!!"};
+const std::vector<std::string> kNoAnswer{"ERROR: no answer from device"};
 
 INSTANTIATE_TEST_SUITE_P(
-    SomeFailureRows, CliUpdateFailureTest,
+    EveryWait, CliWaitTest,
     ::testing::Values(
-        FailureRow{"WrongIdentification", {"--identification", "sdzt1"}, {}, {"ERROR: bad verify-string"}},
-        FailureRow{"WrongIdentificationInGerman",
-                   {"--identification", "DpcT"},
-                   {"--language", "deutsch"},
-                   {"FEHLER: ungültiger Prüf-String"}},
-        FailureRow{"RejectedBlock", {"--reject-block", "3"}, {}, {"ERROR: wrong data/checksum"}},
-        FailureRow{"HangUpDuringTheTransfer",
-                   {"--hang-up-block", "5"},
-                   {},
-                   {"ERROR in data-transmission", "ERROR: no answer from device"}},
-        FailureRow{"OperatingModuleRejectsABlock", {"--bm-reject-block", "3"}, {}, {"ERROR: wrong data/checksum"}},
-        FailureRow{"LanguageTelegramUnanswered", {"--silent-telegram", "1"}, {}, {"ERROR: no answer from device"}}),
-    [](const ::testing::TestParamInfo<FailureRow>& row) { return std::string(row.param.name); });
+        WaitRow{"ControlModuleReadySignCtrlCInGerman", {"--no-ready"}, 0, {"--language", "deutsch"},
+                {"SM-Datei gefunden", "Hauptschalter einschalten..."}, "", SIGINT,
+                {"Programmierung vor dem Start abgebrochen"}, 3, "cancel accepted"},
+        WaitRow{"OperatingModuleReadySignCtrlCUnderTheCloseLock", {"--no-bm-ready"}, 16, {}, kSmDoneShown,
+                "sm-image.bin", SIGINT, kCalledOff, 3, "cancel accepted"},
+        WaitRow{"LanguageReadySignCtrlCUnderTheCloseLock", {"--no-language-ready"}, 16, {}, kBmStartedShown,
+                "bm-image.bin", SIGINT, kCalledOff, 3, "cancel accepted"},
+        // At the line's own pace, 40 full blocks take about two seconds.
+        WaitRow{"TransferCtrlC", {"--pace", "--sm-only"}, 0, {},
+                ConsoleLines(Join({{"SM file found"}, kSmWaiting, kSmStarted})), "", SIGINT,
+                ConsoleLines(Join({kSmDone, {"no BM file loaded", "Language upload will proceed...", "<clear>"}})), 1,
+                "must not be interrupted"},
+        WaitRow{"ControlModuleReadySignLineDrop", {"--no-ready"}, 16, {}, kSmWaitingShown, "", SIGKILL, kCantOpen, 1},
+        WaitRow{"IdentificationLineDrop", {"--no-identification"}, 16, {}, kSmWaitingShown,
+                "fault: no identification", SIGKILL, {"ERROR: TimeOut"}, 1},
+        WaitRow{"BlockAnswerLineDrop", {"--silent-block", "3"}, 16, {}, kSmStartedShown, "no answer to block 3",
+                SIGKILL, kNoAnswer, 1},
+        WaitRow{"OperatingModuleReadySignLineDrop", {"--no-bm-ready"}, 16, {}, kSmDoneShown, "", SIGKILL, kCantOpen,
+                1},
+        WaitRow{"LanguageReadySignLineDrop", {"--no-language-ready"}, 16, {}, kBmStartedShown,
+                "BM: 512 blocks received", SIGKILL, kCantOpen, 1},
+        WaitRow{"TelegramAnswerLineDrop", {"--silent-telegram", "1"}, 16, {},
+                Join({kBmStartedShown, ConsoleLines(kUploadStarted)}), "no answer to telegram 1", SIGKILL, kNoAnswer,
+                1}),
+    [](const ::testing::TestParamInfo<WaitRow>& row) { return std::string(row.param.name); });
 
-TEST_F(CliUpdateTest, CtrlCCallsOffTheWaitForTheReadySign) {
-  const FirmwareRelease release(folder_.Path(), 16, 0);
-  ASSERT_TRUE(StartOven({"--no-ready"}));
-
-  ChildProcess& cli = StartCli({});
-  const auto waiting = cli.ReadUntil("Switch main-power on...");
-  ASSERT_FALSE(waiting.empty());
-  ASSERT_EQ(waiting.back(), "Switch main-power on...");
-  cli.Signal(SIGINT);
-  const auto rest = cli.ReadRest();
-  EXPECT_EQ(cli.Wait(), 3);
-  EXPECT_EQ(rest, (std::vector<std::string>{"Programming canceled before start"}));
-  EXPECT_NE(ReadAll(folder_ / "cli.err").find("cancel accepted"), std::string::npos);
-}
-
-TEST_F(CliUpdateTest, APortThatGoesAwayEndsTheWaitForTheReadySign) {
-  const FirmwareRelease release(folder_.Path(), 16, 0);
-  ASSERT_TRUE(StartOven({"--no-ready"}));
-
-  ChildProcess& cli = StartCli({});
-  ASSERT_EQ(cli.ReadUntil("Switch main-power on...").back(), "Switch main-power on...");
-  oven_->Signal(SIGKILL);  // the line drops as if the adapter were pulled out
-  EXPECT_EQ(cli.ReadRest(std::chrono::seconds(10)), std::vector<std::string>{"Can't open COM-Port !!!"});
-  EXPECT_EQ(cli.Wait(std::chrono::seconds(5)), 1);
-}
-
-TEST_F(CliUpdateTest, CtrlCDuringTheTransferIsRefused) {
-  // At the line's own pace, 40 full blocks take about two seconds.
-  const FirmwareRelease release(folder_.Path(), 40, 0);
-  ASSERT_TRUE(StartOven({"--pace", "--sm-only"}));
-
-  ChildProcess& cli = StartCli({});
-  ASSERT_EQ(cli.ReadUntil("Don't touch anything while programming ;-)").back(),
-            "Don't touch anything while programming ;-)");
-  cli.Signal(SIGINT);
-  const auto rest = cli.ReadRest();
-  // The transfer went on to its end; without an operating-module file the
-  // run as a whole does not succeed.
-  EXPECT_EQ(cli.Wait(), 1);
-  EXPECT_NE(std::find(rest.begin(), rest.end(), "Update SM successful"), rest.end());
-  EXPECT_NE(ReadAll(folder_ / "cli.err").find("must not be interrupted"), std::string::npos);
-}
-
-TEST_F(CliUpdateTest, APortHeldByAnotherProgramIsReportedAndNothingIsSent) {
+// Nothing reaches the oven when the port is another program's, or when a
+// firmware file cannot be opened: the command ends with its file-error box.
+TEST_F(CliUpdateTest, NothingIsSentWhenThePortIsHeldOrAFileCannotBeOpened) {
   const FirmwareRelease release(folder_.Path(), 16, 16);
   ASSERT_TRUE(StartOven({}));
-  SerialPort holder;
-  ASSERT_TRUE(holder.Open(port_, 57600));
-
+  {
+    SerialPort holder;
+    ASSERT_TRUE(holder.Open(port_, 57600));
+    ChildProcess& cli = StartCli({});
+    EXPECT_EQ(cli.FirstDifference({"SM file found", "BM file found", "Can't open COM-Port !!!"}), "");
+    EXPECT_EQ(cli.Wait(), 1);
+  }
+  std::filesystem::create_symlink(folder_ / "nowhere", folder_ / "Hex" / "0.hex");
   ChildProcess& cli = StartCli({});
-  const auto lines = cli.ReadRest();
+  EXPECT_EQ(cli.FirstDifference({"[error box] The file Hex/0.hex cannot be opened: No such file or directory"}), "");
   EXPECT_EQ(cli.Wait(), 1);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), "Can't open COM-Port !!!");
-  EXPECT_EQ(ReadAll(folder_ / "ovensim.err"), "");  // not even the update request came
+  EXPECT_EQ(OvenLog(), "");  // not even the update request came
 }
 
 // The oven's pauses are cut only on a pseudo-terminal, also one named through
@@ -170,11 +179,12 @@ TEST_F(CliUpdateTest, ThePauseScaleHoldsOnlyOnAPseudoTerminal) {
     const auto start = std::chrono::steady_clock::now();
     ChildProcess cli({CLI_PATH, "update", "--port", port}, folder_.Path().string(), (folder_ / "cli.err").string(),
                      {"TESSARAMOND_PAUSE_SCALE=0.001"}, line.Path());
-    const auto lines = cli.ReadRest();
+    EXPECT_EQ(cli.FirstDifference({"no SM file loaded", "no BM file loaded", "Language upload will proceed...", ""}),
+              "")
+        << port;
     EXPECT_EQ(cli.Wait(), 1);
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "no BM file loaded"), lines.end()) << port;
     EXPECT_EQ(std::chrono::steady_clock::now() - start < seconds(2), scaled) << port;
-    const std::string err = ReadAll(folder_ / "cli.err");
+    const std::string err = CliErrors();
     const std::string note = "TESSARAMOND_PAUSE_SCALE ignored";
     int notes = 0;
     for (auto at = err.find(note); at != std::string::npos; at = err.find(note, at + 1)) ++notes;

@@ -1,75 +1,85 @@
 #pragma once
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <optional>
+#include <filesystem>
+#include <functional>
+#include <mutex>
 #include <string>
-#include <vector>
+#include <thread>
 
 #include "ChildProcess.h"
 #include "FaultRows.h"
+#include "FirmwareFileSelection.h"
 #include "FirmwareRelease.h"
 #include "HexFiles.h"
+#include "ProgrammingWorker.h"
+#include "RecordingWindow.h"
 #include "SerialPort.h"
 
-// What one update against a faulty simulator came to.
-struct FaultRunResult {
-  int exitCode = -1;
-  std::vector<std::string> lines;
-  bool portReleased = false;  // a second open of the port succeeded right after
-  std::string errorOutput;
-  std::string ovenLog;
+// A thousandth of each pause, as the command line takes against the
+// simulator; in the one of `dropIn`, first `drop`.
+class FaultRunPauses : public Pauses {
+ public:
+  FaultRunPauses(std::chrono::milliseconds dropIn, std::function<void()> drop) : dropIn_(dropIn), drop_(drop) {}
+  void Pause(std::chrono::milliseconds duration) override {
+    if (duration == dropIn_) drop_();
+    scaled_.Pause(duration);
+  }
+
+ private:
+  std::chrono::milliseconds dropIn_;
+  std::function<void()> drop_;
+  ScaledPauses scaled_{0.001};
 };
 
-// The data blocks of the release and its language telegrams, for choosing K.
-inline constexpr int kReleaseDataBlocks = 16;
-inline constexpr int kReleaseTelegrams = 4;
-
-// Runs tessaramond-cli update in a fresh folder against ovensim with the
-// row's fault at block or telegram `k`.
-inline FaultRunResult RunWithFault(const FaultRow& row, int k) {
+// Runs the Update command and the programming run of `row` in this process,
+// on the simulator's pseudo-terminal with the row's fault at block or
+// telegram `k`, and compares what the window is asked as it comes. Returns
+// the first difference from the row, with the recording and the simulator's
+// log; "" when the run went as the row says, failed, and let the port go.
+inline std::string RunWithFault(const FaultRow& row, int k) {
   TemporaryFolder folder;
-  const FirmwareRelease release(folder.Path(), row.controlModuleFile ? kReleaseDataBlocks : 0,
-                                row.operatingModuleFile ? kReleaseDataBlocks : 0, 66 * (kReleaseTelegrams - 1) + 20);
-  const auto languageFile = folder / "Flash" / "flash_Std.bin";
-  if (row.languageFile != FaultRow::LanguageFile::Present) std::filesystem::remove(languageFile);
-  if (row.languageFile == FaultRow::LanguageFile::Unreadable) std::filesystem::create_directory(languageFile);
+  const FirmwareRelease release(folder.Path(), kReleaseDataBlocks, row.operatingModuleFile ? kReleaseDataBlocks : 0,
+                                66 * (kReleaseTelegrams - 1) + 20);
+  const WorkingDirectory here(folder.Path());
 
   std::vector<std::string> command{OVENSIM_PATH};
   for (const std::string& option : row.ovenOptions) command.push_back(option == "K" ? std::to_string(k) : option);
   ChildProcess oven(command, folder.Path().string(), (folder / "ovensim.err").string());
-  FaultRunResult result;
   const auto port = oven.ReadLine();
-  if (!port) return result;
+  if (!port) return "the simulator gave no port";
+  std::mutex ovenMutex;
+  // The line drops: every wait of the run ends with it.
+  const auto dropLine = [&] {
+    const std::lock_guard lock(ovenMutex);
+    oven.Signal(SIGKILL);
+    oven.Wait();
+  };
 
-  ChildProcess cli({CLI_PATH, "update", "--port", *port}, folder.Path().string(), (folder / "cli.err").string(),
-                   {"TESSARAMOND_PAUSE_SCALE=0.001"});
-  result.lines = cli.ReadRest(std::chrono::seconds(60));
-  result.exitCode = cli.Wait(std::chrono::seconds(10));
-  if (!row.hangsUp) {
-    SerialPort again;
-    result.portReleased = again.Open(*port, 57600);
-  }
-  oven.Signal(SIGTERM);
-  oven.Wait(std::chrono::seconds(10));
-  result.errorOutput = ReadAll(folder / "cli.err");
-  result.ovenLog = ReadAll(folder / "ovensim.err");
-  return result;
-}
-
-// Why the result is not what the row says; empty when it is.
-inline std::string Mismatch(const FaultRow& row, const FaultRunResult& result) {
-  if (result.exitCode != 1) return "exit code " + std::to_string(result.exitCode) + ", not 1";
-  if (result.lines.empty()) return "no line at all";
-  for (const char* success : {"Upload process succeeded :-)", "[box] Update ok!!!"}) {
-    if (std::find(result.lines.begin(), result.lines.end(), success) != result.lines.end()) {
-      return std::string("a failure shown as success: ") + success;
+  RecordingWindow window;
+  window.portName = *port;
+  FaultRunPauses pauses(row.dropInPause, dropLine);
+  CancelRequest cancel;
+  RunOutcome outcome = RunOutcome::Succeeded;
+  std::thread run([&] {
+    if (LoadFirmwareFiles(window, kFirmwareFolder)) {
+      outcome = ProgrammingWorker({window, [] { return std::make_unique<SerialPort>(); }, pauses, cancel});
     }
+    window.EndRun();
+  });
+  std::vector<Recording> expected;
+  for (const Recording& ending : row.endings) expected.push_back(ExpectedRecording(row, ending, k));
+  std::string difference = window.FirstDifference(expected, std::chrono::seconds(10));
+  if (!difference.empty()) dropLine();
+  run.join();
+  if (difference.empty() && outcome != RunOutcome::Failed) difference = "the run did not fail";
+  if (difference.empty() && !row.hangsUp && !SerialPort().Open(*port, kOvenBaudRate)) {
+    difference = "the port was not released";
   }
-  if (std::find(row.lastLines.begin(), row.lastLines.end(), result.lines.back()) == row.lastLines.end()) {
-    return "last line \"" + result.lines.back() + "\"";
-  }
-  if (!row.hangsUp && !result.portReleased) return "the port was not released";
-  return {};
+  dropLine();
+  if (difference.empty()) return difference;
+  difference += "\nshown:";
+  for (const std::string& shown : window.Events()) difference += "\n  " + shown;
+  return difference + "\novensim:\n" + ReadAll(folder / "ovensim.err");
 }

@@ -26,15 +26,10 @@ int main(int argc, char** argv) {
   int failures = 0;
   for (int run = 0; run < runs; ++run) {
     const FaultRow& row = rows[random() % rows.size()];
-    const bool telegram = !row.ovenOptions.empty() && row.ovenOptions.front().find("telegram") != std::string::npos;
-    const int k = static_cast<int>(random() % static_cast<unsigned>(telegram ? kReleaseTelegrams : kReleaseDataBlocks));
-    const FaultRunResult result = RunWithFault(row, k);
-    const std::string mismatch = Mismatch(row, result);
+    const int k = static_cast<int>(random() % (IsTelegramFault(row) ? kReleaseTelegrams : kReleaseDataBlocks));
+    const std::string mismatch = RunWithFault(row, k);
     std::printf("run %d: %s, K=%d: %s\n", run, row.name, k, mismatch.empty() ? "as expected" : mismatch.c_str());
-    if (!mismatch.empty()) {
-      ++failures;
-      std::printf("  tessaramond-cli: %s\n  ovensim: %s\n", result.errorOutput.c_str(), result.ovenLog.c_str());
-    }
+    if (!mismatch.empty()) ++failures;
     std::fflush(stdout);
   }
   std::printf("fault soak: %d of %d runs ended otherwise than expected (seed %lu)\n", failures, runs, seed);

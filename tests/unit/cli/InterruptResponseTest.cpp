@@ -1,63 +1,83 @@
 // Ctrl-C of `update`: what it does at each moment of a run.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <string_view>
+#include <thread>
 
-#include "CancelRace.h"
 #include "CancelRequest.h"
+#include "ConsoleWindow.h"
 #include "ControlId.h"
-#include "FirmwareImages.h"
 #include "InterruptResponse.h"
-#include "OperatingModuleProgramming.h"
-#include "RecordingPauses.h"
-#include "RecordingWindow.h"
-#include "ScriptedLine.h"
 
 namespace {
 
-TEST(InterruptResponseTest, CallsOffAWaitOtherwiseTheCloseLockDecidesAndTheNoteSaysWhich) {
-  CancelRequest cancel;
-  bool lockOn = true;
-  const auto respond = [&] { return RespondToInterrupt(cancel, [&] { return lockOn; }); };
-  EXPECT_EQ(respond(), InterruptResponse::Refused);
-  lockOn = false;
-  EXPECT_EQ(respond(), InterruptResponse::EndsProgram);
-  {
-    CancelRequest::Wait wait(cancel);
-    EXPECT_EQ(respond(), InterruptResponse::RunCalledOff);
-    EXPECT_TRUE(wait.End());
+// A wait for a ready sign takes the request even with the close lock on, as
+// after the control module was programmed; outside a wait the lock decides.
+TEST(InterruptResponseTest, AWaitIsCalledOffWhateverTheCloseLockElseTheLockDecides) {
+  using enum InterruptResponse;
+  struct Row {
+    bool waiting;
+    bool lockOn;
+    InterruptResponse response;
+  };
+  for (const Row row : {Row{false, false, EndsProgram}, Row{false, true, Refused}, Row{true, false, RunCalledOff},
+                        Row{true, true, RunCalledOff}}) {
+    CancelRequest cancel;
+    std::optional<CancelRequest::Wait> wait;
+    if (row.waiting) wait.emplace(cancel);
+    EXPECT_EQ(RespondToInterrupt(cancel, [&row] { return row.lockOn; }), row.response)
+        << "waiting " << row.waiting << ", lock " << row.lockOn;
+    // The wait's end finds the request it accepted.
+    if (wait) {
+      EXPECT_TRUE(wait->End());
+    }
   }
-  EXPECT_EQ(respond(), InterruptResponse::EndsProgram);
-
-  const std::set<std::string_view> notes{InterruptNote(InterruptResponse::RunCalledOff),
-                                         InterruptNote(InterruptResponse::Refused),
-                                         InterruptNote(InterruptResponse::EndsProgram)};
+  const std::set<std::string_view> notes{InterruptNote(RunCalledOff), InterruptNote(Refused),
+                                         InterruptNote(EndsProgram)};
   EXPECT_EQ(notes.size(), 3u);
 }
 
-TEST(InterruptResponseTest, CtrlCAsTheReadySignArrivesCallsTheRunOffOrIsRefusedNeverDropped) {
-  bmImage.Fill(0xFF);
-  bmFileLoaded = true;
+// The run puts the close lock on just as a Ctrl-C, taken with the lock off,
+// ends the program: the run must not get past the lock, where it begins to
+// program, before that end lands. Here the end is the test's look at the run.
+TEST(InterruptResponseTest, NoRunBeginsToProgramBetweenTheDecisionToEndAndTheEnd) {
+  ConsoleWindow console("", 0, false, false);
   CancelRequest cancel;
-  RecordingPauses pauses;
-  std::atomic<bool> closeLockOn{false};
-  const auto rounds = RaceCancelAgainstReadySign(
-      [&] {
-        return RespondToInterrupt(cancel, [&] { return closeLockOn.load(); }) == InterruptResponse::RunCalledOff;
-      },
-      [&](const std::function<void()>& signArriving) {
-        ScriptedLine line;
-        line.Answer("#");  // then no start sign: the run fails unless called off
-        line.onByteRead = [&signArriving](std::uint8_t) { signArriving(); };
-        RecordingWindow window;
-        window.onEnableControl = [&closeLockOn](int id, bool enabled) {
-          if (id == ControlId::kCancel) closeLockOn.store(!enabled);
-        };
-        return ProgramBM(ProgrammingContext{window, [&line] { return line.MakePort(); }, pauses, cancel});
-      });
-  ExpectEachKeptOrRefused(rounds);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool ending = false;
+  bool programming = false;
+  std::thread run([&] {
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return ending; });
+    }
+    console.EnableControl(ControlId::kCancel, false);
+    const std::lock_guard lock(mutex);
+    programming = true;
+    changed.notify_all();
+  });
+  std::optional<InterruptResponse> response;
+  bool programmedBeforeTheEnd = false;
+  AnswerInterrupt(cancel, console, [&](InterruptResponse decided) {
+    response = decided;
+    std::unique_lock lock(mutex);
+    ending = true;
+    changed.notify_all();
+    programmedBeforeTheEnd = changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return programming; });
+  });
+  run.join();
+  EXPECT_EQ(response, InterruptResponse::EndsProgram);
+  EXPECT_FALSE(programmedBeforeTheEnd);
+
+  // Once the lock is on, a Ctrl-C is refused.
+  AnswerInterrupt(cancel, console, [&](InterruptResponse decided) { response = decided; });
+  EXPECT_EQ(response, InterruptResponse::Refused);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// Steps 2 to 6 of the Update command: which files the two passes take, and
+// what the window is told of each.
 #include <gtest/gtest.h>
 
 #if defined(_WIN32)
@@ -6,7 +8,6 @@
 #include <sys/stat.h>
 #endif
 
-#include "ControlId.h"
 #include "FirmwareFileSelection.h"
 #include "FirmwareImages.h"
 #include "HexFiles.h"
@@ -21,6 +22,7 @@ std::string File(std::uint8_t marker, const std::string& identification) {
 class FirmwareFileSelectionTest : public ::testing::Test {
  protected:
   void Put(const std::string& name, const std::string& text) { WriteTextFile(hex_ / name, text); }
+  std::string PathOf(const std::string& name) const { return (hex_ / name).generic_string(); }
 #if defined(_WIN32)
   // A file another program holds without sharing, as an editor or a virus
   // scanner may.
@@ -38,13 +40,10 @@ class FirmwareFileSelectionTest : public ::testing::Test {
   std::vector<HANDLE> holds_;
 #else
   // A link to nothing: listed in the folder, yet it cannot be opened.
-  void PutUnopenable(const std::string& name) {
-    std::filesystem::create_symlink(folder_ / "nowhere", hex_ / name);
-  }
+  void PutUnopenable(const std::string& name) { std::filesystem::create_symlink(folder_ / "nowhere", hex_ / name); }
   void RemoveUnopenable(const std::string& name) { std::filesystem::remove(hex_ / name); }
   static constexpr const char* kUnopenableReason = "No such file or directory";
 #endif
-  bool Run() { return LoadFirmwareFiles(window_, hex_); }
 
   TemporaryFolder folder_;
   std::filesystem::path hex_ = folder_ / "Hex";
@@ -63,23 +62,16 @@ TEST_F(FirmwareFileSelectionTest, TakesTheFirstValidFileOfEachModuleByName) {
 #if !defined(_WIN32)
   ASSERT_EQ(::mkfifo((hex_ / "1.hex").c_str(), 0600), 0);
 #endif
-  ASSERT_TRUE(Run());
-  EXPECT_EQ(window_.lines, (std::vector<std::string>{"SM file found", "BM file found"}));
-  EXPECT_TRUE(smFileLoaded);
-  EXPECT_TRUE(bmFileLoaded);
+  ASSERT_TRUE(LoadFirmwareFiles(window_, hex_));
+  EXPECT_EQ(window_.Events(), Shown::kFilesFound);
+  EXPECT_TRUE(smFileLoaded && bmFileLoaded);
   EXPECT_EQ(smImage.Bytes()[0], 0xA2);
   EXPECT_EQ(bmImage.Bytes()[1], 0xA1);
-  EXPECT_FALSE(window_.enabledControls.at(ControlId::kUpdateButton));
-  EXPECT_TRUE(window_.boxes.empty());
-}
 
-TEST_F(FirmwareFileSelectionTest, MissingFolderFindsNothingAndStillLetsTheWorkerRun) {
-  smFileLoaded = bmFileLoaded = true;
-  ASSERT_TRUE(Run());
-  EXPECT_TRUE(window_.lines.empty());
-  EXPECT_FALSE(smFileLoaded);
-  EXPECT_FALSE(bmFileLoaded);
-  EXPECT_FALSE(window_.enabledControls.at(ControlId::kUpdateButton));
+  // A missing folder finds nothing, and the worker still runs to say so.
+  ASSERT_TRUE(LoadFirmwareFiles(window_, folder_ / "nowhere"));
+  EXPECT_EQ(window_.Events(), Join({Shown::kFilesFound, {"-Update"}}));
+  EXPECT_FALSE(smFileLoaded || bmFileLoaded);
 }
 
 TEST_F(FirmwareFileSelectionTest, EachFileIsJudgedOnItsOwnAndEveryFaultIsShownOnceInTheSameWords) {
@@ -99,14 +91,11 @@ TEST_F(FirmwareFileSelectionTest, EachFileIsJudgedOnItsOwnAndEveryFaultIsShownOn
     RecordingWindow window;
     window.languageIndex = language;
     ASSERT_TRUE(LoadFirmwareFiles(window, hex_));
-    EXPECT_EQ(window.lines, (std::vector<std::string>{
-                                (hex_ / "1.hex").generic_string() + ": Checksum error!",
-                                (hex_ / "2.hex").generic_string() + ": Invalid character in hex-File!",
-                                (hex_ / "3.hex").generic_string() + ": No identification in hex-File!",
-                                (hex_ / "4.hex").generic_string() + ": Address out of range in hex-File!",
-                                found[language].first,
-                                found[language].second,
-                            }))
+    EXPECT_EQ(window.Events(), (Recording{"-Update", PathOf("1.hex") + ": Checksum error!",
+                                          PathOf("2.hex") + ": Invalid character in hex-File!",
+                                          PathOf("3.hex") + ": No identification in hex-File!",
+                                          PathOf("4.hex") + ": Address out of range in hex-File!",
+                                          found[language].first, found[language].second}))
         << "language " << language;
   }
   EXPECT_EQ(smImage.Bytes()[0], 0x05);
@@ -119,14 +108,11 @@ TEST_F(FirmwareFileSelectionTest, UnopenableFileEndsTheCommandInTheControlModule
   Put("1.hex", File(0x01, "/SM"));
   // As the last complete command left them: a command that ends early keeps them.
   smFileLoaded = bmFileLoaded = true;
-  ASSERT_FALSE(Run());
-  ASSERT_EQ(window_.boxes.size(), 1u);
-  EXPECT_EQ(window_.boxes[0], "The file " + (hex_ / "0.hex").generic_string() +
-                                  " cannot be opened: " + kUnopenableReason);
-  EXPECT_TRUE(window_.lines.empty());
-  EXPECT_TRUE(window_.enabledControls.at(ControlId::kUpdateButton));
-  EXPECT_TRUE(smFileLoaded);
-  EXPECT_TRUE(bmFileLoaded);
+  ASSERT_FALSE(LoadFirmwareFiles(window_, hex_));
+  EXPECT_EQ(window_.Events(),
+            (Recording{"-Update", "<error box> The file " + PathOf("0.hex") + " cannot be opened: " + kUnopenableReason,
+                       "+Update"}));
+  EXPECT_TRUE(smFileLoaded && bmFileLoaded);
 
   // In the operating-module pass the file is passed over, and said so.
   RemoveUnopenable("0.hex");
@@ -134,15 +120,9 @@ TEST_F(FirmwareFileSelectionTest, UnopenableFileEndsTheCommandInTheControlModule
   Put("3.hex", File(0x03, "/BM"));
   RecordingWindow second;
   ASSERT_TRUE(LoadFirmwareFiles(second, hex_));
-  EXPECT_TRUE(second.boxes.empty());
-  EXPECT_EQ(second.lines, (std::vector<std::string>{
-                              "SM file found",
-                              (hex_ / "2.hex").generic_string() +
-                                  ": cannot be opened: " + kUnopenableReason,
-                              "BM file found",
-                          }));
-  EXPECT_TRUE(smFileLoaded);
-  EXPECT_TRUE(bmFileLoaded);
+  EXPECT_EQ(second.Events(), (Recording{"-Update", "SM file found",
+                                        PathOf("2.hex") + ": cannot be opened: " + kUnopenableReason,
+                                        "BM file found"}));
 }
 
 }  // namespace

@@ -3,25 +3,31 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 
 #include "CancelRace.h"
-#include "ControlId.h"
 #include "FirmwareImages.h"
 #include "HexFiles.h"
 #include "OperatingModuleProgramming.h"
-#include "RecordingPauses.h"
-#include "RecordingWindow.h"
 #include "ScriptedLine.h"
 
 namespace {
 
 using std::chrono::milliseconds;
+using namespace Shown;
 
-const Bytes kClosingTelegram{0x02, 0x01, 0xAC, 0x00, 0xAD, 0x00};
 const std::string kAccepted("\x02\x01\xAD\x01\x06\xB5\x00", 7);
 const std::string kRepeat("\x02\x01\xAD\x01\x0D\xBC\x00", 7);
+// A blank image, up to the upload.
+const Recording kToUpload = Join({kBmWaiting, kBmStarted, {ProgressTo(511)}});
+// With a blank image, the index of the first language write ('-').
+constexpr int kFirstLanguageWrite = 1 + 512 + 101;
+
+Bytes Telegram(const Bytes& counter, const Bytes& data, const Bytes& sum) {
+  Bytes telegram{0x02, 0x01, 0xAD, 0x46};
+  for (const Bytes* part : {&counter, &data, &sum}) telegram.insert(telegram.end(), part->begin(), part->end());
+  return telegram;
+}
 
 class OperatingModuleRunTest : public ::testing::Test {
  protected:
@@ -29,205 +35,91 @@ class OperatingModuleRunTest : public ::testing::Test {
     bmImage.Fill(0xFF);
     smFileLoaded = true;
     bmFileLoaded = true;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_.Path());
     std::filesystem::create_directory("Flash");
-    // A new run may start the moment a control comes back: the port must be
-    // free by then.
-    window_.onEnableControl = [this](int id, bool enabled) {
-      if (enabled && id != ControlId::kModelLumo && line_.openPorts != 0) backWhilePortHeld_.push_back(id);
-    };
   }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    EXPECT_EQ(backWhilePortHeld_, std::vector<int>{});
-  }
-
-  RunOutcome Run() {
-    return ProgramBM(ProgrammingContext{window_, [this] { return line_.MakePort(); }, pauses_, cancel_});
-  }
-  // The writes from the first data telegram on.
+  RunOutcome Run() { return ProgramBM(run_.Context()); }
+  // The writes after the upload command.
   std::vector<Bytes> LanguageWrites() const {
-    const auto command = std::find(line_.writes.begin(), line_.writes.end(), Bytes{'-'});
-    return std::vector<Bytes>(command == line_.writes.end() ? command : command + 1, line_.writes.end());
+    const auto command = std::find(run_.line.writes.begin(), run_.line.writes.end(), Bytes{'-'});
+    return std::vector<Bytes>(command == run_.line.writes.end() ? command : command + 1, run_.line.writes.end());
   }
   void PutLanguageFile(const std::string& name, std::size_t size) {
     WriteTextFile(std::filesystem::path("Flash") / name, std::string(size, '\0'));
   }
 
   TemporaryFolder folder_;
-  std::filesystem::path previous_;
-  ScriptedLine line_;
-  RecordingWindow window_;
-  RecordingPauses pauses_;
-  CancelRequest cancel_;
-  std::vector<int> backWhilePortHeld_;
+  WorkingDirectory here_{folder_.Path()};
+  ScriptedRun run_;
 };
 
-TEST_F(OperatingModuleRunTest, AWholeRunFromTheReadySignToUpdateOk) {
+struct UploadRow {
+  const char* name;
+  char readySign;
+  bool lumoChecked;
+  const char* file;
+  Recording shown;  // from the ready sign to the first telegram
+};
+void PrintTo(const UploadRow& row, std::ostream* out) { *out << row.name; }
+
+class LanguageUploadTest : public OperatingModuleRunTest, public ::testing::WithParamInterface<UploadRow> {};
+
+TEST_P(LanguageUploadTest, FromTheReadySignToUpdateOk) {
+  const UploadRow& row = GetParam();
   for (std::uint32_t i = 0; i < 256; ++i) bmImage.Store(300 * 256 + i, static_cast<std::uint8_t>(i));
   // Two full telegrams of zeros and a short third one.
-  PutLanguageFile("flash_Std.bin", 66 + 66 + 10);
-  window_.portName = "";
-  line_.Answer("x#!!+");
-  line_.Answer(kAccepted + kAccepted + kAccepted);
+  PutLanguageFile(row.file, 66 + 66 + 10);
+  run_.window.portName = "";
+  run_.window.lumoChecked = row.lumoChecked;
+  // Ready signs left in the port from before are purged: when it opens, and
+  // as the upload begins after the last end marker.
+  run_.line.waitingAtOpen[0] = "#";
+  run_.line.arrivingAfterWrite[1 + 512 + 2 + 100] = "9";
+  run_.line.Answer(std::string("x#!!") + row.readySign + kAccepted + kAccepted + kAccepted);
 
   EXPECT_EQ(Run(), RunOutcome::Succeeded);
 
-  EXPECT_EQ(line_.opens, (std::vector<std::string>{"COM2"}));
-  EXPECT_EQ(line_.openPorts, 0);
-  ASSERT_GE(line_.writes.size(), 1u + 512u + 2u + 101u);
-  EXPECT_EQ(line_.writes[0], Bytes{'*'});
-  EXPECT_EQ(line_.writes[1 + 300], (Bytes{0x01, 0x2C}));  // block 300, high byte first
-  EXPECT_EQ(line_.writes[1 + 301], Bytes(bmImage.Block(300).begin(), bmImage.Block(300).end()));
-  EXPECT_EQ(line_.writes[1 + 302], Bytes{0x80});
-  EXPECT_EQ(line_.writes[1 + 514], (Bytes{0xFF, 0xFF}));
-  EXPECT_EQ(line_.writes[1 + 514 + 100], (Bytes{0xFF, 0xFF}));
-
-  const std::vector<Bytes> language = LanguageWrites();
-  ASSERT_EQ(language.size(), 5u);
-  Bytes first{0x02, 0x01, 0xAD, 0x46, 0, 0, 0, 0};
-  first.resize(74, 0x00);
-  first.insert(first.end(), {0xF4, 0x00});
-  EXPECT_EQ(language[0], first);
-  EXPECT_EQ(Bytes(language[1].begin() + 4, language[1].begin() + 8), (Bytes{0x01, 0x00, 0x00, 0x00}));
-  EXPECT_EQ(Bytes(language[1].end() - 2, language[1].end()), (Bytes{0xF5, 0x00}));
-  // Nothing of the short end is lost: it goes out filled up with 0xFF.
-  EXPECT_EQ(Bytes(language[2].begin() + 8, language[2].begin() + 18), Bytes(10, 0x00));
-  EXPECT_EQ(Bytes(language[2].begin() + 18, language[2].begin() + 74), Bytes(56, 0xFF));
-  EXPECT_EQ(language[3].size(), 76u);
-  EXPECT_EQ(Bytes(language[3].begin() + 4, language[3].begin() + 8), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
-  EXPECT_EQ(Bytes(language[3].end() - 2, language[3].end()), (Bytes{0xAE, 0x46}));
-  EXPECT_EQ(language[4], kClosingTelegram);
-
-  EXPECT_EQ(window_.transcript, (std::vector<std::string>{
-                                    RecordingWindow::kCleared, "BM upload in progress...",
-                                    RecordingWindow::kCleared, "Kesto FlashUpdate", "Flash upload in progress...",
-                                    "BM Initialisation...", "Upload process succeeded :-)",
-                                    std::string(RecordingWindow::kBox) + "Update ok!!!"}));
-  EXPECT_EQ(window_.boxIcons, std::vector<MessageBoxIcon>{MessageBoxIcon::Information});
-  for (int id : {ControlId::kUpdateButton, ControlId::kLanguageSelector, ControlId::kCancel,
-                 ControlId::kModelKesto, ControlId::kModelLumo}) {
-    EXPECT_TRUE(window_.Enabled(id)) << id;
+  EXPECT_EQ(run_.line.opens, (std::vector<std::string>{"COM2"}));
+  std::vector<Bytes> expected{{'*'}};
+  for (int n = 0; n < 512; ++n) {
+    expected.push_back({static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n & 0xFF)});
+    if (n == 300) expected.insert(expected.end(), {Bytes(bmImage.Block(300).begin(), bmImage.Block(300).end()), {0x80}});
   }
-  EXPECT_EQ(window_.progressRange, (std::pair{0, 2560}));
-  EXPECT_EQ(window_.progress.back(), 2560);
-  EXPECT_EQ(pauses_.pauses, (std::vector<milliseconds>{milliseconds(8000), milliseconds(8), milliseconds(8),
-                                                        milliseconds(8), milliseconds(200),
-                                                        milliseconds(25000)}));
+  expected.insert(expected.end(), 101, Bytes{0xFF, 0xFF});
+  Bytes last(10, 0x00);
+  last.resize(66, 0xFF);  // nothing of the short end is lost: it goes out filled up
+  expected.insert(expected.end(), {{'-'},
+                                   Telegram({0, 0, 0, 0}, Bytes(66, 0x00), {0xF4, 0x00}),
+                                   Telegram({1, 0, 0, 0}, Bytes(66, 0x00), {0xF5, 0x00}),
+                                   Telegram({2, 0, 0, 0}, last, {0xBE, 0x38}),
+                                   Telegram({0xFF, 0xFF, 0xFF, 0xFF}, Bytes(66, 0xFF), {0xAE, 0x46}),
+                                   {0x02, 0x01, 0xAC, 0x00, 0xAD, 0x00}});
+  EXPECT_EQ(run_.line.writes, expected);
+  EXPECT_EQ(run_.window.Events(), Join({kToUpload, row.shown, {ProgressTo(2)}, kUploadDone}));
+  EXPECT_EQ(run_.pauses.pauses, (std::vector<milliseconds>{milliseconds(8000), milliseconds(8), milliseconds(8),
+                                                           milliseconds(8), milliseconds(200), milliseconds(25000)}));
 }
 
-TEST_F(OperatingModuleRunTest, ACancelRequestAsTheReadySignArrivesIsKeptOrRefusedNeverDropped) {
-  const auto rounds = RaceCancelAgainstReadySign(
-      [this] { return cancel_.Raise(); },
-      [this](const std::function<void()>& signArriving) {
-        ScriptedLine line;
-        line.Answer("#");  // then no start sign: the run fails unless called off
-        line.onByteRead = [&signArriving](std::uint8_t) { signArriving(); };
-        RecordingWindow window;
-        return ProgramBM(ProgrammingContext{window, [&line] { return line.MakePort(); }, pauses_, cancel_});
-      });
-  ExpectEachKeptOrRefused(rounds);
-}
+const Recording kLumoUpload{"<clear>", "Lumo Flash Update ", "Flash upload in progress...", "-Cancel",
+                            "range 0-2560", "at 0"};
 
-TEST_F(OperatingModuleRunTest, WithoutItsFileTheDialogueOnlySaysSo) {
-  bmFileLoaded = false;
-  for (const bool afterControlModule : {true, false}) {
-    smFileLoaded = afterControlModule;
-    pauses_.pauses.clear();
-    window_.transcript.clear();
-    EXPECT_EQ(Run(), RunOutcome::Failed);
-    EXPECT_EQ(pauses_.pauses, std::vector<milliseconds>{milliseconds(afterControlModule ? 5000 : 3000)});
-    EXPECT_EQ(window_.transcript, (std::vector<std::string>{"no BM file loaded", "Language upload will proceed...",
-                                                             RecordingWindow::kCleared}));
-    EXPECT_TRUE(window_.Enabled(ControlId::kCancel));
-  }
-  EXPECT_TRUE(line_.opens.empty());
-}
-
-struct FailureRow {
-  const char* name;
-  std::function<void(ScriptedLine&)> script;
-  const char* line;  // nullptr: no line
-};
-void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
-
-class OperatingModuleFailureTest : public OperatingModuleRunTest,
-                                   public ::testing::WithParamInterface<FailureRow> {};
-
-TEST_P(OperatingModuleFailureTest, EndsWithItsLineTheCloseLockOffAndThePortClosed) {
-  bmImage.Store(0, 0x12);  // block 0 carries data, the rest is blank
-  GetParam().script(line_);
-
-  EXPECT_EQ(Run(), RunOutcome::Failed);
-
-  ASSERT_FALSE(window_.lines.empty());
-  if (GetParam().line != nullptr) {
-    EXPECT_EQ(window_.lines.back(), GetParam().line);
-  } else {
-    EXPECT_EQ(window_.lines, std::vector<std::string>{"BM upload in progress..."});
-  }
-  EXPECT_TRUE(window_.Enabled(ControlId::kCancel));
-  EXPECT_FALSE(window_.Enabled(ControlId::kUpdateButton));
-  EXPECT_EQ(line_.openPorts, 0);
-}
-
-// Writes: 0 '*', 1 number 0, 2 data 0, 3 sum 0, 4-514 numbers 1-511, 515- end markers.
+// The oven's line decides the file and the title: the Lumo line's own ready
+// sign, or the model button as the technician left it.
 INSTANTIATE_TEST_SUITE_P(
-    EveryFailureRow, OperatingModuleFailureTest,
-    ::testing::Values(
-        FailureRow{"PortDoesNotOpen", [](ScriptedLine& l) { l.failOpen = true; }, "Can't open COM-Port !!!"},
-        FailureRow{"PortGoneWhileWaiting", [](ScriptedLine& l) { l.hangUpAfterScript = true; },
-                   "Can't open COM-Port !!!"},
-        FailureRow{"CommandNotWritten",
-                   [](ScriptedLine& l) {
-                     l.Answer("#");
-                     l.failWriteNumber = 0;
-                   },
-                   "ERROR: can't write to COM"},
-        FailureRow{"NoStartSign", [](ScriptedLine& l) { l.Answer("#"); }, "ERROR: no start sign"},
-        FailureRow{"WrongStartSign", [](ScriptedLine& l) { l.Answer("#?"); }, "ERROR: wrong start sign"},
-        FailureRow{"BlockNumberNotWritten",
-                   [](ScriptedLine& l) {
-                     l.Answer("#!");
-                     l.failWriteNumber = 1;
-                   },
-                   "ERROR in data-transmission"},
-        FailureRow{"BlockSumNotWritten",
-                   [](ScriptedLine& l) {
-                     l.Answer("#!");
-                     l.failWriteNumber = 3;
-                   },
-                   "ERROR in data-transmission"},
-        FailureRow{"NoBlockAnswer", [](ScriptedLine& l) { l.Answer("#!"); }, "ERROR: no answer from device"},
-        FailureRow{"BlockRejected", [](ScriptedLine& l) { l.Answer("#!@"); }, "ERROR: wrong data/checksum"},
-        FailureRow{"UnexpectedBlockAnswer", [](ScriptedLine& l) { l.Answer("#!?"); }, nullptr},
-        FailureRow{"EndMarkerNotWritten",
-                   [](ScriptedLine& l) {
-                     l.Answer("#!!");
-                     l.failWriteNumber = 515 + 100;
-                   },
-                   "ERROR in data-transmission"}),
-    [](const ::testing::TestParamInfo<FailureRow>& row) { return std::string(row.param.name); });
+    EveryLine, LanguageUploadTest,
+    ::testing::Values(UploadRow{"Kesto", '+', false, "flash_Std.bin", kUploadStarted},
+                      UploadRow{"LumoButtonChecked", '+', true, "flash_StdBeta.bin", kLumoUpload},
+                      UploadRow{"LumoOven", '9', false, "flash_StdBeta.bin",
+                                Join({{"<clear>", "Lumo Flash Update ", "+Lumo (port held)"},
+                                      Recording(kLumoUpload.begin() + 2, kLumoUpload.end())})}),
+    [](const ::testing::TestParamInfo<UploadRow>& row) { return std::string(row.param.name); });
 
-// Reaches the language upload with an empty image: only numbers and end
-// markers, no answer to read.
-class LanguageUploadTest : public OperatingModuleRunTest {
- protected:
-  void ReachUpload(const std::string& readySign) { line_.Answer("#!" + readySign); }
-};
-
-// With an empty image, the index of the first language write ('-').
-constexpr int kFirstLanguageWrite = 1 + 512 + 101;
-
-TEST_F(LanguageUploadTest, ARepeatRequestSendsTheSameTelegramAndAShortAnswerStaysOne) {
+TEST_F(OperatingModuleRunTest, ARepeatRequestSendsTheSameTelegramAgainAndAShortAnswerIsOneToo) {
   PutLanguageFile("flash_Std.bin", 66 * 2);
-  ReachUpload("+");
-  // The second answer is too short to reach the fifth byte: the area still
-  // holds the repeat request.
-  line_.Answer(kRepeat + "abc");
-  line_.Silence();
-  line_.Answer(kAccepted + kAccepted);
+  // The second answer is too short to reach the fifth byte: the answer area
+  // still holds the repeat request.
+  run_.line.Answer("#!+" + kRepeat + "abc");
+  run_.line.Silence();
+  run_.line.Answer(kAccepted + kAccepted);
 
   EXPECT_EQ(Run(), RunOutcome::Succeeded);
 
@@ -236,115 +128,138 @@ TEST_F(LanguageUploadTest, ARepeatRequestSendsTheSameTelegramAndAShortAnswerStay
   EXPECT_EQ(language[0], language[1]);
   EXPECT_EQ(language[1], language[2]);
   EXPECT_EQ(language[3][4], 0x01);
-  // The last block, the upload's start, telegrams 0 and 1, the end: a repeat
-  // does not move the bar.
-  EXPECT_EQ(std::vector<int>(window_.progress.end() - 5, window_.progress.end()),
-            (std::vector<int>{511, 0, 0, 1, 2560}));
+  // A repeat does not move the progress bar.
+  EXPECT_EQ(run_.window.Events(), Join({kToUpload, kUploadStarted, {ProgressTo(1)}, kUploadDone}));
 }
 
-TEST_F(LanguageUploadTest, TheLumoReadySignChoosesTheBetaFileWhateverTheButtons) {
-  PutLanguageFile("flash_StdBeta.bin", 0);
-  ReachUpload("9");
-  EXPECT_EQ(Run(), RunOutcome::Succeeded);
-  EXPECT_EQ(window_.transcript[3], "Lumo Flash Update ");
-  EXPECT_EQ(LanguageWrites().size(), 2u);  // the end and the closing telegram
-  EXPECT_EQ(window_.progress.back(), 2560);
+TEST_F(OperatingModuleRunTest, ACancelRequestAsTheReadySignArrivesIsKeptOrRefusedNeverDropped) {
+  CancelRequest cancel;
+  const auto rounds = RaceCancelAgainstReadySign(
+      [&cancel] { return cancel.Raise(); },
+      [this, &cancel](const std::function<void()>& signArriving) {
+        ScriptedLine line;
+        line.Answer("#");  // then no start sign: the run fails unless called off
+        line.onByteRead = [&signArriving](std::uint8_t) { signArriving(); };
+        RecordingWindow window;
+        return ProgramBM(ProgrammingContext{window, [&line] { return line.MakePort(); }, run_.pauses, cancel});
+      });
+  ExpectEachKeptOrRefused(rounds);
 }
 
-struct LanguageFailureRow {
-  const char* name;
-  std::function<void(ScriptedLine&)> script;
-  const char* fileName;  // nullptr: none; "dir": a folder in its place
-  std::vector<std::string> tail;  // the transcript's end
-  bool newRunPossible;            // Update button and language selector back
-};
-void PrintTo(const LanguageFailureRow& row, std::ostream* out) { *out << row.name; }
-
-class LanguageUploadFailureTest : public LanguageUploadTest,
-                                  public ::testing::WithParamInterface<LanguageFailureRow> {};
-
-TEST_P(LanguageUploadFailureTest, EndsWithItsReportAndNeverWithSuccess) {
-  const LanguageFailureRow& row = GetParam();
-  if (row.fileName != nullptr && std::string(row.fileName) == "dir") {
-    std::filesystem::create_directory("Flash/flash_Std.bin");
-  } else if (row.fileName != nullptr) {
-    PutLanguageFile(row.fileName, 66);
+TEST_F(OperatingModuleRunTest, WithoutItsFileTheDialogueOnlySaysSo) {
+  bmFileLoaded = false;
+  for (const bool afterControlModule : {true, false}) {
+    ScriptedRun run;
+    smFileLoaded = afterControlModule;
+    EXPECT_EQ(ProgramBM(run.Context()), RunOutcome::Failed);
+    EXPECT_EQ(run.pauses.pauses, std::vector<milliseconds>{milliseconds(afterControlModule ? 5000 : 3000)});
+    EXPECT_EQ(run.window.Events(),
+              (Recording{"no BM file loaded", "Language upload will proceed...", "<clear>", "+Cancel"}));
+    EXPECT_TRUE(run.line.opens.empty());
   }
-  ReachUpload("+");
-  row.script(line_);
-
-  EXPECT_EQ(Run(), RunOutcome::Failed);
-
-  ASSERT_GE(window_.transcript.size(), row.tail.size());
-  EXPECT_EQ(std::vector<std::string>(window_.transcript.end() - static_cast<long>(row.tail.size()),
-                                     window_.transcript.end()),
-            row.tail);
-  EXPECT_EQ(std::count(window_.lines.begin(), window_.lines.end(), "Upload process succeeded :-)"), 0);
-  EXPECT_TRUE(window_.Enabled(ControlId::kCancel));
-  EXPECT_EQ(window_.Enabled(ControlId::kUpdateButton), row.newRunPossible);
-  EXPECT_EQ(window_.Enabled(ControlId::kLanguageSelector), row.newRunPossible);
-  EXPECT_EQ(line_.openPorts, 0);
 }
 
-const std::string kBox = RecordingWindow::kBox;
+// The far end's answers, the write that fails (-1: none), and what the window
+// is asked.
+struct FailureRow {
+  const char* name;
+  std::string answers;
+  int failedWrite;
+  Recording shown;
+  std::function<void(ScriptedRun&)> setUp = [](ScriptedRun&) {};
+  RunOutcome outcome = RunOutcome::Failed;
+  const char* languageFile = "flash_Std.bin";  // nullptr: none; "dir": a folder in its place
+};
+void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
+
+class FailureTest : public OperatingModuleRunTest, public ::testing::WithParamInterface<FailureRow> {
+ protected:
+  void Run(const std::string& before) {
+    const FailureRow& row = GetParam();
+    if (row.languageFile != nullptr && std::string(row.languageFile) == "dir") {
+      std::filesystem::create_directory("Flash/flash_Std.bin");
+    } else if (row.languageFile != nullptr) {
+      PutLanguageFile(row.languageFile, 66);
+    }
+    run_.line.Answer(before + row.answers);
+    run_.line.failWriteNumber = row.failedWrite;
+    row.setUp(run_);
+    EXPECT_EQ(ProgramBM(run_.Context()), row.outcome);
+  }
+};
+Recording Ended(const Recording& before, const Recording& end) { return Join({before, end, {"+Cancel"}}); }
+void CancelWhileWaiting(ScriptedRun& r) {
+  r.line.onEmptyRead = [&r](int) { r.cancel.Raise(); };
+}
+
+using OperatingModuleFailureTest = FailureTest;
+TEST_P(OperatingModuleFailureTest, EndsAsItsRowSays) {
+  bmImage.Store(0, 0x12);  // block 0 carries data, the rest is blank
+  Run("");
+  EXPECT_EQ(run_.window.Events(), GetParam().shown);
+}
+
+const Recording kBmTransfer = Join({kBmWaiting, kBmStarted});
+
+// Writes: 0 '*', 1 number 0, 2 data 0, 3 sum 0, 4-514 numbers 1-511, 515- end markers.
+INSTANTIATE_TEST_SUITE_P(
+    EveryFailureRow, OperatingModuleFailureTest,
+    ::testing::Values(
+        FailureRow{"PortDoesNotOpen", "", -1, Ended({}, {"Can't open COM-Port !!!"}),
+                   [](ScriptedRun& r) { r.line.failOpenNumber = 0; }},
+        FailureRow{"PortGoneWhileWaiting", "", -1, Ended(kBmWaiting, {"Can't open COM-Port !!!"}),
+                   [](ScriptedRun& r) { r.line.hangUpAfterScript = true; }},
+        FailureRow{"CancelledWhileWaiting", "", -1, Ended(kBmWaiting, {"Programming canceled before start"}),
+                   CancelWhileWaiting, RunOutcome::Cancelled},
+        FailureRow{"CommandNotWritten", "#", 0, Ended(kBmTransfer, {"ERROR: can't write to COM"})},
+        FailureRow{"NoStartSign", "#", -1, Ended(kBmTransfer, {"ERROR: no start sign"})},
+        FailureRow{"WrongStartSign", "#?", -1, Ended(kBmTransfer, {"ERROR: wrong start sign"})},
+        FailureRow{"BlockNumberNotWritten", "#!", 1, Ended(kBmTransfer, {"at 0", "ERROR in data-transmission"})},
+        FailureRow{"BlockSumNotWritten", "#!", 3, Ended(kBmTransfer, {"at 0", "ERROR in data-transmission"})},
+        FailureRow{"NoBlockAnswer", "#!", -1, Ended(kBmTransfer, {"at 0", "ERROR: no answer from device"})},
+        FailureRow{"BlockRejected", "#!@", -1, Ended(kBmTransfer, {"at 0", "ERROR: wrong data/checksum"})},
+        FailureRow{"UnexpectedBlockAnswer", "#!?", -1, Ended(kBmTransfer, {"at 0"})},
+        FailureRow{"EndMarkerNotWritten", "#!!", 515 + 100,
+                   Ended(kBmTransfer, {ProgressTo(511), "ERROR in data-transmission"})}),
+    [](const ::testing::TestParamInfo<FailureRow>& row) { return std::string(row.param.name); });
+
+// With a blank image: after the operating module's "#!".
+using LanguageUploadFailureTest = FailureTest;
+TEST_P(LanguageUploadFailureTest, EndsAsItsRowSays) {
+  Run("#!");
+  EXPECT_EQ(run_.window.Events(), Join({kToUpload, GetParam().shown}));
+}
+
 #if defined(_WIN32)
 // Windows will not open a folder as a file: the open itself fails.
 const std::string kFolderInPlaceReport =
-    kBox + "Error opening the language file Flash/flash_Std.bin: Permission denied";
+    "<error box> Error opening the language file Flash/flash_Std.bin: Permission denied";
 #else
 // A folder opens here, and its first read fails.
-const std::string kFolderInPlaceReport = kBox + "Fehler aufgetreten";
+const std::string kFolderInPlaceReport = "<error box> Fehler aufgetreten";
 #endif
+const std::string kSendError = "<error box> Error while sending";
 
 INSTANTIATE_TEST_SUITE_P(
     EveryFailureRow, LanguageUploadFailureTest,
     ::testing::Values(
-        LanguageFailureRow{"CommandNotWritten",
-                           [](ScriptedLine& l) { l.failWriteNumber = kFirstLanguageWrite; },
-                           "flash_Std.bin",
-                           {"Flash upload in progress...", "ERROR: can't write to COM"},
-                           false},
-        LanguageFailureRow{"FileMissing",
-                           [](ScriptedLine&) {},
-                           nullptr,
-                           {"Flash upload in progress...",
-                            kBox + "Error opening the language file Flash/flash_Std.bin: "
-                                   "No such file or directory"},
-                           true},
-        LanguageFailureRow{"FileUnreadable", [](ScriptedLine&) {}, "dir",
-                           {"Flash upload in progress...", kFolderInPlaceReport}, true},
-        LanguageFailureRow{"TelegramNotWritten",
-                           [](ScriptedLine& l) { l.failWriteNumber = kFirstLanguageWrite + 1; },
-                           "flash_Std.bin",
-                           {"Flash upload in progress...", kBox + "Error while sending"},
-                           true},
-        LanguageFailureRow{"NoAnswer", [](ScriptedLine&) {}, "flash_Std.bin",
-                           {"Flash upload in progress...", "ERROR: no answer from device"}, true},
-        LanguageFailureRow{"EndTelegramNotWritten",
-                           [](ScriptedLine& l) {
-                             l.Answer(kAccepted);
-                             l.failWriteNumber = kFirstLanguageWrite + 2;
-                           },
-                           "flash_Std.bin",
-                           {"Flash upload in progress...", kBox + "Error while sending"},
-                           true},
-        LanguageFailureRow{"ClosingTelegramNotWritten",
-                           [](ScriptedLine& l) {
-                             l.Answer(kAccepted);
-                             l.failWriteNumber = kFirstLanguageWrite + 3;
-                           },
-                           "flash_Std.bin",
-                           {"BM Initialisation...", kBox + "Error while sending"},
-                           true}),
-    [](const ::testing::TestParamInfo<LanguageFailureRow>& row) { return std::string(row.param.name); });
-
-TEST_F(LanguageUploadTest, ACancelRequestEndsTheWaitForTheLanguageReadySign) {
-  line_.Answer("#!");
-  line_.onEmptyRead = [this](int) { cancel_.Raise(); };
-  EXPECT_EQ(Run(), RunOutcome::Cancelled);
-  EXPECT_EQ(window_.lines.back(), "Programming canceled before start");
-  EXPECT_TRUE(window_.Enabled(ControlId::kCancel));
-  EXPECT_EQ(line_.openPorts, 0);
-}
+        FailureRow{"CancelledWhileWaiting", "", -1, Ended({}, {"Programming canceled before start"}),
+                   CancelWhileWaiting, RunOutcome::Cancelled},
+        FailureRow{"CommandNotWritten", "+", kFirstLanguageWrite,
+                   Ended(kUploadStarted, {"ERROR: can't write to COM"})},
+        FailureRow{"FileMissing", "+", -1,
+                   Join({kUploadStarted, kNewRun,
+                         {"<error box> Error opening the language file Flash/flash_Std.bin: No such file or directory"}}),
+                   [](ScriptedRun&) {}, RunOutcome::Failed, nullptr},
+        FailureRow{"FileUnreadable", "+", -1, Join({kUploadStarted, kNewRun, {kFolderInPlaceReport}}),
+                   [](ScriptedRun&) {}, RunOutcome::Failed, "dir"},
+        FailureRow{"TelegramNotWritten", "+", kFirstLanguageWrite + 1,
+                   Join({kUploadStarted, {"at 0"}, kNewRun, {kSendError}})},
+        FailureRow{"NoAnswer", "+", -1, Join({kUploadStarted, {"at 0", "ERROR: no answer from device"}, kNewRun})},
+        FailureRow{"EndTelegramNotWritten", "+" + kAccepted, kFirstLanguageWrite + 2,
+                   Join({kUploadStarted, {"at 0"}, kNewRun, {kSendError}})},
+        FailureRow{"ClosingTelegramNotWritten", "+" + kAccepted, kFirstLanguageWrite + 3,
+                   Join({kUploadStarted, {"at 0", "at 2560", "BM Initialisation..."}, kNewRun, {kSendError}})}),
+    [](const ::testing::TestParamInfo<FailureRow>& row) { return std::string(row.param.name); });
 
 }  // namespace

@@ -1,3 +1,4 @@
+// tessaramond-cli image, check and ports, and update without a port.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -7,6 +8,7 @@
 #include <sstream>
 
 #include "HexFiles.h"
+#include "PtyPair.h"
 
 namespace {
 
@@ -26,6 +28,12 @@ class CliTest : public ::testing::Test {
     return {WEXITSTATUS(status), ReadAll(folder_ / "out.bin"), ReadAll(folder_ / "err.txt")};
   }
   Outcome Cli(const std::string& arguments) { return Shell("'" CLI_PATH "' " + arguments); }
+  // The same with the port list; kUnset runs it without one.
+  Outcome Cli(const std::string& portList, const std::string& arguments) {
+    return Shell((portList == kUnset ? "env -u TESSARAMOND_PORTS" : "env TESSARAMOND_PORTS='" + portList + "'") +
+                 " '" CLI_PATH "' " + arguments);
+  }
+  static constexpr const char* kUnset = "\n";
 
   std::vector<std::uint8_t> RandomImage(unsigned seed) {
     std::vector<std::uint8_t> image(0x20000);
@@ -104,6 +112,36 @@ TEST_F(CliTest, CheckTellsWhichFileEachModuleGetsAndWhy) {
   EXPECT_EQ(Cli("check site").exitCode, 0);
   EXPECT_EQ(Shell("cd site && '" CLI_PATH "' check").exitCode, 0);
   EXPECT_EQ(Cli("check nowhere").exitCode, 1);
+}
+
+TEST_F(CliTest, PortsListsOnePortALineAndSucceedsWithNone) {
+  PtyPair first;
+  PtyPair second;
+  const Outcome listed = Cli(first.Path() + ":/dev/tessaramond-no-such-port:" + second.Path(), "ports");
+  EXPECT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_EQ(listed.out, first.Path() + "\n" + second.Path() + "\n");
+
+  const Outcome none = Cli("", "ports");
+  EXPECT_EQ(none.exitCode, 0);
+  EXPECT_EQ(none.out, "");
+  EXPECT_NE(none.err.find("no serial port found"), std::string::npos) << none.err;
+}
+
+// It never guesses a port: it names those this machine has, as ports lists
+// them (here, where ttyS0 is the console, often none).
+TEST_F(CliTest, UpdateWithoutAPortNamesThePortsItSees) {
+  const Outcome found = Cli(kUnset, "ports");
+  ASSERT_EQ(found.exitCode, 0);
+  const Outcome refused = Cli(kUnset, "update");
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("no port given"), std::string::npos) << refused.err;
+  std::istringstream lines(found.out);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_NE(refused.err.find(line.substr(0, line.find('\t'))), std::string::npos) << refused.err;
+  }
+  if (found.out.empty()) {
+    EXPECT_NE(refused.err.find("serial ports found: none"), std::string::npos) << refused.err;
+  }
 }
 
 }  // namespace
