@@ -11,8 +11,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
 
 #include "HexFiles.h"
@@ -97,17 +95,15 @@ class FakeMachine {
   fs::path Root() const { return folder_.Path(); }
 
   // A tty whose device is sys/devices/`device` (none: a virtual one), with
-  // the given attributes of its own.
-  void AddTty(const std::string& name, const std::string& device,
-              const std::map<std::string, std::string>& attributes = {}, bool withNode = true) {
+  // the serial core's port type when given.
+  void AddTty(const std::string& name, const std::string& device, const std::string& type = "", bool withNode = true) {
     const std::string ttyPath = (device.empty() ? "virtual" : device) + "/tty/" + name;
     fs::create_directories(Root() / "sys/devices" / ttyPath);
     fs::create_symlink("../../devices/" + ttyPath, Root() / "sys/class/tty" / name);
     if (!device.empty()) {
-      fs::create_symlink("../../../" + fs::path(device).filename().string(),
-                         Root() / "sys/devices" / ttyPath / "device");
+      fs::create_symlink("../../../" + fs::path(device).filename().string(), Root() / "sys/devices" / ttyPath / "device");
     }
-    for (const auto& [attribute, value] : attributes) Write("devices/" + ttyPath + "/" + attribute, value);
+    if (!type.empty()) Write("devices/" + ttyPath + "/type", type);
     if (withNode) fs::create_symlink(node_, Root() / "dev" / name);
   }
   // A USB device at sys/devices/`device`, "" for a string it lacks.
@@ -142,10 +138,10 @@ TEST(PortProbe, ScanListsTheSerialPortsSysfsKnowsWithoutOpeningOne) {
   machine.AddTty("ttyACM0", usb + "1-4/1-4:1.0");
   machine.AddUsbDevice(usb + "1-5", "FT232R USB UART", "FTDI", "A50285BI");
   machine.AddTty("ttyUSB12", usb + "1-5/1-5:1.0/ttyUSB12");                   // this user may not open it
-  machine.AddTty("ttyUSB3", usb + "1-5/1-5:1.0/ttyUSB3", {}, false);         // no node (yet)
-  machine.AddTty("ttyS0", "pnp0/00:00/00:00:0/00:00:0.0", {{"type", "4"}});  // the kernel's console
-  machine.AddTty("ttyS1", "pnp0/00:01/00:01:0/00:01:0.0", {{"type", "4"}});
-  machine.AddTty("ttyS2", "platform/serial8250", {{"type", "0"}});           // a slot without a UART
+  machine.AddTty("ttyUSB3", usb + "1-5/1-5:1.0/ttyUSB3", "", false);         // no node (yet)
+  machine.AddTty("ttyS0", "pnp0/00:00/00:00:0/00:00:0.0", "4");  // the kernel's console
+  machine.AddTty("ttyS1", "pnp0/00:01/00:01:0/00:01:0.0", "4");
+  machine.AddTty("ttyS2", "platform/serial8250", "0");           // a slot without a UART
   machine.AddTty("tty0", "");
   machine.AddTty("console", "");
   machine.Write("devices/virtual/tty/console/active", "tty0 ttyS0");
@@ -153,11 +149,10 @@ TEST(PortProbe, ScanListsTheSerialPortsSysfsKnowsWithoutOpeningOne) {
   const auto dev = [&machine](const std::string& name) { return (machine.Root() / "dev" / name).string(); };
 
   const PortProbeResult result = ListPorts({machine.Root(), [&](const char* path, int mode) {
-                                              EXPECT_EQ(mode, R_OK | W_OK);
-                                              if (path != dev("ttyUSB12")) return 0;
-                                              errno = EACCES;
-                                              return -1;
-                                            }});
+    EXPECT_EQ(mode, R_OK | W_OK);
+    errno = EACCES;
+    return path == dev("ttyUSB12") ? -1 : 0;
+  }});
 
   EXPECT_FALSE(watch.SawAnOpen());
   EXPECT_EQ(result.usablePorts,

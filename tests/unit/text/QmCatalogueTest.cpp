@@ -77,7 +77,6 @@ TEST(QmCatalogue, ACatalogueCutShortOrDamagedIsReadAsQTranslatorReadsIt) {
   for (const char* name : {"english.qm", "deutsch.qm", "francais.qm"}) {
     const std::string file = ReadAll(std::filesystem::path(CATALOGUE_DIR) / name);
     const Bytes whole(file.begin(), file.end());
-    ASSERT_GT(whole.size(), 1000u) << name;
     int loadedCuts = 0;
     for (std::size_t length = 0; length <= whole.size(); ++length) {
       const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,16 +48,14 @@ TEST(LoadedCatalogue, EveryCatalogueHoldsEveryNumberedMessageWithItsTrailingBlan
 }
 
 TEST(LoadedCatalogue, LookupsOnTwoThreadsAtOnceEachGetTheirOwnText) {
-  const unsigned numbers[] = {154, 160};
   const std::string expected[] = {LookupText(kCatalogues, 1, 154), LookupText(kCatalogues, 2, 160)};
   ASSERT_NE(expected[0], expected[1]);
   std::vector<std::string> results[2];
   const auto lookUp = [&](int which) {
-    for (int i = 0; i < 300; ++i) results[which].push_back(LookupText(kCatalogues, 1 + which, numbers[which]));
+    for (int i = 0; i < 300; ++i) results[which].push_back(LookupText(kCatalogues, 1 + which, which == 0 ? 154 : 160));
   };
-  std::thread first(lookUp, 0), second(lookUp, 1);
-  first.join();
-  second.join();
+  std::thread threads[] = {std::thread(lookUp, 0), std::thread(lookUp, 1)};
+  for (std::thread& thread : threads) thread.join();
   for (int which : {0, 1}) EXPECT_EQ(results[which], std::vector<std::string>(300, expected[which]));
 }
 
@@ -69,7 +66,7 @@ TEST(CatalogueDirectory, AnInstalledProgramReadsShareTessaramondAndTheBuildTreeI
   EXPECT_EQ(CatalogueDirectory(bin), bin);
   // A file of that name is no installed catalogue folder.
   ASSERT_TRUE(std::filesystem::create_directory(root / "share"));
-  std::ofstream(root / "share" / "tessaramond").flush();
+  WriteTextFile(root / "share" / "tessaramond", "");
   EXPECT_EQ(CatalogueDirectory(bin), bin);
   std::filesystem::remove(root / "share" / "tessaramond");
   ASSERT_TRUE(std::filesystem::create_directory(root / "share" / "tessaramond"));
