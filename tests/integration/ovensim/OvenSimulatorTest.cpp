@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,32 +21,12 @@ constexpr std::size_t kBlock = 256;
 // Also the telegram that closes the language upload.
 const Bytes kUpdateRequest{0x02, 0x01, 0xAC, 0x00, 0xAD, 0x00};
 
-// ovensim started in `folder` for the test, stopped with the object.
-class Simulator {
- public:
-  Simulator(std::vector<std::string> arguments, const TemporaryFolder& folder)
-      : process_(WithProgram(std::move(arguments)), folder.Path().string(), (folder / "ovensim.err").string()),
-        portPath_(process_.ReadLine().value_or("")) {}
-
-  const std::string& PortPath() const { return portPath_; }
-  // The exit status once it has ended by itself, -1 when it does not within 10 s.
-  int ExitStatus() { return process_.Wait(std::chrono::seconds(10)); }
-
- private:
-  static std::vector<std::string> WithProgram(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), OVENSIM_PATH);
-    return arguments;
-  }
-
-  ChildProcess process_;
-  std::string portPath_;
-};
-
 // The PC's end of the line, set up as the program sets up its port.
 class Port {
  public:
   explicit Port(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
     termios settings{};
+    EXPECT_GE(fd_, 0) << path;
     if (fd_ < 0 || ::tcgetattr(fd_, &settings) != 0) return;
     ::cfmakeraw(&settings);
     ::cfsetspeed(&settings, B57600);
@@ -54,8 +35,6 @@ class Port {
   ~Port() {
     if (fd_ >= 0) ::close(fd_);
   }
-
-  bool IsOpen() const { return fd_ >= 0; }
 
   // Like the program's writes, purges the input right after: an answer that
   // came too soon is lost.
@@ -75,13 +54,15 @@ class Port {
   // after '<': the identification and the start sign.
   std::string Greet() {
     Write(kUpdateRequest);
-    int byte;
-    while ((byte = ReadByte()) >= 0 && byte != '>') {
-    }
+    AwaitSign('>');
     Write({'<'});
-    std::string reply;
-    while (reply.size() < 6 && (byte = ReadByte()) >= 0) reply += static_cast<char>(byte);
-    return reply;
+    return Read(6);
+  }
+  // Up to `count` bytes, fewer when the oven fell silent.
+  std::string Read(std::size_t count) {
+    std::string bytes;
+    for (int byte; bytes.size() < count && (byte = ReadByte()) >= 0;) bytes += static_cast<char>(byte);
+    return bytes;
   }
 
   // Sends the image as the program does and gives the answers to the blocks
@@ -90,11 +71,10 @@ class Port {
     std::string answers;
     for (std::size_t number = 0; number < image.size() / kBlock; ++number) {
       Write({static_cast<std::uint8_t>(number >> 8), static_cast<std::uint8_t>(number)});
-      const Bytes block(image.begin() + static_cast<std::ptrdiff_t>(number * kBlock),
-                        image.begin() + static_cast<std::ptrdiff_t>((number + 1) * kBlock));
+      const auto block = std::span(image).subspan(number * kBlock, kBlock);
       if (std::all_of(block.begin(), block.end(), [](std::uint8_t b) { return b == 0xFF; })) continue;
       const auto sum = static_cast<std::uint8_t>(std::accumulate(block.begin(), block.end(), 0u));
-      Write(block);
+      Write(Bytes(block.begin(), block.end()));
       Write({static_cast<std::uint8_t>(number == wrongSumBlock ? sum + 1 : sum)});
       const int answer = ReadByte();
       answers += answer < 0 ? '-' : static_cast<char>(answer);
@@ -112,24 +92,12 @@ class Port {
     return false;
   }
 
-  // The update request, then '*' to the operating module's ready sign; gives
-  // the answer to it.
-  int StartOperatingModule() {
-    Write(kUpdateRequest);
-    if (!AwaitSign('#')) return -1;
-    Write({'*'});
-    return ReadByte();
-  }
-
   // Sends a language telegram and reads the oven's 7 bytes: 'r' when they ask
   // for the telegram again, 'a' when they accept it, '-' when fewer came.
   char SendTelegram(const Bytes& telegram) {
     Write(telegram);
-    int byte = 0;
-    Bytes answer;
-    while (answer.size() < 7 && (byte = ReadByte()) >= 0) answer.push_back(static_cast<std::uint8_t>(byte));
-    if (answer.size() < 7) return '-';
-    return answer[4] == 0x0D ? 'r' : 'a';
+    const std::string answer = Read(7);
+    return answer.size() < 7 ? '-' : answer[4] == 0x0D ? 'r' : 'a';
   }
 
  private:
@@ -159,149 +127,110 @@ Bytes Telegram(std::uint32_t counter, const Bytes& data) {
   return telegram;
 }
 
-Bytes LanguageData(std::uint8_t first) {
-  Bytes data(66);
-  std::iota(data.begin(), data.end(), first);
-  return data;
-}
-
-const Bytes kEndTelegram = Telegram(0xFFFFFFFF, Bytes(66, 0xFF));
-
 Bytes ReadFile(const std::filesystem::path& path) {
   const std::string bytes = ReadAll(path);
   return Bytes(bytes.begin(), bytes.end());
 }
 
-// Blank blocks before data (1, 5 and the long run before 507) and data that
-// starts like the next block's number (2) or like the end markers (507, all
-// 0xFF but its last byte): the simulator must tell them apart by the PC's
-// pause for the answer.
-TEST(OvenSimulator, SavesAMixedImageWhole) {
-  TemporaryFolder folder;
-  Simulator simulator({"--save", folder.Path().string(), "--once", "--sm-only"}, folder);
-  Port port(simulator.PortPath());
-  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
+// ovensim started with `arguments` in a folder of its own, saving there, and
+// the PC's end of its line.
+struct Oven {
+  explicit Oven(std::vector<std::string> arguments)
+      : process(Command(std::move(arguments)), folder.Path().string(), (folder / "ovensim.err").string()),
+        port(process.ReadLine().value_or("")) {}
+  static std::vector<std::string> Command(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), OVENSIM_PATH);
+    arguments.insert(arguments.end(), {"--save", "."});
+    return arguments;
+  }
+  // The exit status once it has ended by itself, -1 when it does not within 10 s.
+  int ExitStatus() { return process.Wait(std::chrono::seconds(10)); }
 
-  const Bytes image = Image(508, {{0, {}}, {2, {0x00, 0x03}}, {6, {0x00, 0x07}}, {507, Bytes(255, 0xFF)}});
-  EXPECT_EQ(port.Greet(), "DpcT4!");
-  EXPECT_EQ(port.SendBlocks(image), "!!!!");
-  EXPECT_EQ(simulator.ExitStatus(), 0);
-  EXPECT_EQ(ReadFile(folder / "sm-image.bin"), image);
+  TemporaryFolder folder;
+  ChildProcess process;
+  Port port;
+};
+
+// One control-module update each: the sign after the identification, the
+// answers to the blocks with data and the image saved when the run ends well.
+TEST(OvenSimulator, ControlModuleUpdates) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> arguments;
+    std::string greeting;
+    Bytes image;
+    std::string answers;
+    int exitStatus;  // -1: the oven waits for the next update request
+    std::size_t wrongSumBlock = SIZE_MAX;
+  };
+  std::vector<std::pair<std::size_t, Bytes>> everyThird;
+  for (std::size_t number = 0; number < 508; number += 3) everyThird.push_back({number, {}});
+  const Case cases[] = {
+      // Blank blocks before data (1, 5 and the long run before 507) and data
+      // that starts like the next block's number (2) or like the end markers
+      // (507, all 0xFF but its last byte): the simulator must tell them apart
+      // by the PC's pause for the answer.
+      {"a mixed image", {"--once", "--sm-only"}, "DpcT4!",
+       Image(508, {{0, {}}, {2, {0x00, 0x03}}, {6, {0x00, 0x07}}, {507, Bytes(255, 0xFF)}}), "!!!!", 0},
+      // SDZT1 has 248 blocks; a blank run to the end finishes with the end markers.
+      {"SDZT1 through noise", {"--identification", "SDZT1", "--noise", "--once", "--sm-only"}, "SDZT1!",
+       Image(248, {{3, {0x00, 0x04}}}), "!", 0},
+      // Answering at once, the oven's answer often reaches the PC before the
+      // PC's purge after its write and is thrown away there: it must come
+      // again, and every block must still be taken exactly once.
+      {"prompt answers", {"--prompt", "--once", "--sm-only"}, "DpcT4!", Image(508, everyThird), std::string(170, '!'), 0},
+      // A wrong sum is refused and counts as the program's fault.
+      {"a wrong sum", {"--once", "--sm-only"}, "DpcT4!", Image(508, {{0, {}}, {4, {}}}), "!@", 1, 4},
+      // The fault passes a blank block K on to the next block with data.
+      {"a reject fault", {"--reject-block", "2"}, "DpcT4!", Image(508, {{0, {}}, {3, {}}}), "!@", -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Oven run(c.arguments);
+    EXPECT_EQ(run.port.Greet(), c.greeting);
+    EXPECT_EQ(run.port.SendBlocks(c.image, c.wrongSumBlock), c.answers);
+    if (c.exitStatus < 0) {
+      EXPECT_EQ(run.port.Greet(), c.greeting);
+      continue;
+    }
+    EXPECT_EQ(run.ExitStatus(), c.exitStatus);
+    EXPECT_EQ(ReadFile(run.folder / "sm-image.bin"), c.exitStatus == 0 ? c.image : Bytes{});
+  }
 }
 
-// SDZT1 has 248 blocks; a blank run to the end finishes with the end markers.
-TEST(OvenSimulator, SdzModuleTakesItsOwnBlockCountThroughNoise) {
-  TemporaryFolder folder;
-  Simulator simulator({"--identification", "SDZT1", "--noise", "--save", folder.Path().string(), "--once", "--sm-only"},
-                      folder);
-  Port port(simulator.PortPath());
-  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
-
-  const Bytes image = Image(248, {{3, {0x00, 0x04}}});
-  EXPECT_EQ(port.Greet(), "SDZT1!");
-  EXPECT_EQ(port.SendBlocks(image), "!");
-  EXPECT_EQ(simulator.ExitStatus(), 0);
-  EXPECT_EQ(ReadFile(folder / "sm-image.bin"), image);
-}
-
-// Answering at once, the oven's answer often reaches the PC before the PC's
-// purge after its write and is thrown away there: it must come again, and
-// every block must still be taken exactly once.
-TEST(OvenSimulator, PromptAnswersThatThePurgeThrewAwayComeAgain) {
-  TemporaryFolder folder;
-  Simulator simulator({"--prompt", "--save", folder.Path().string(), "--once", "--sm-only"}, folder);
-  Port port(simulator.PortPath());
-  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
-
-  std::vector<std::pair<std::size_t, Bytes>> blocks;
-  for (std::size_t number = 0; number < 508; number += 3) blocks.push_back({number, {}});
-  const Bytes image = Image(508, blocks);
-  EXPECT_EQ(port.Greet(), "DpcT4!");
-  EXPECT_EQ(port.SendBlocks(image), std::string(blocks.size(), '!'));
-  EXPECT_EQ(simulator.ExitStatus(), 0);
-  EXPECT_EQ(ReadFile(folder / "sm-image.bin"), image);
-}
-
-TEST(OvenSimulator, WrongSumIsRefusedAndCountsAsTheProgramsFault) {
-  TemporaryFolder folder;
-  Simulator simulator({"--save", folder.Path().string(), "--once", "--sm-only"}, folder);
-  Port port(simulator.PortPath());
-  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
-
-  EXPECT_EQ(port.Greet(), "DpcT4!");
-  EXPECT_EQ(port.SendBlocks(Image(508, {{0, {}}, {4, {}}}), 4), "!@");
-  EXPECT_EQ(simulator.ExitStatus(), 1);
-  EXPECT_FALSE(std::filesystem::exists(folder / "sm-image.bin"));
-}
-
-// The fault passes a blank block K on to the next block with data, and the
-// oven then waits for a new update request.
-TEST(OvenSimulator, RejectFaultHitsTheFirstDataBlockFromKAndTheOvenStartsAgain) {
-  TemporaryFolder folder;
-  Simulator simulator({"--reject-block", "2"}, folder);
-  Port port(simulator.PortPath());
-  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
-
-  EXPECT_EQ(port.Greet(), "DpcT4!");
-  EXPECT_EQ(port.SendBlocks(Image(508, {{0, {}}, {3, {}}})), "!@");
-  EXPECT_EQ(port.Greet(), "DpcT4!");
-}
-
-// A PC without a control-module file: the operating module's image, then two
-// telegrams of language data, the second asked for again once, and the end
-// and closing telegrams that complete the run.
+// A PC without a control-module file: the operating module's image, then
+// language data. A telegram with a wrong checksum is answered with a repeat
+// request and counts as the PC's fault; the telegram sent again is taken, as
+// is one the oven asks for again by itself. The Lumo line's ready sign is '9'.
 TEST(OvenSimulator, TakesTheOperatingModulesImageAndTheLanguageData) {
-  TemporaryFolder folder;
-  Simulator simulator({"--no-control-module", "--repeat", "1", "--save", folder.Path().string(), "--once"}, folder);
-  Port port(simulator.PortPath());
-  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
-
-  EXPECT_EQ(port.StartOperatingModule(), '!');
+  Oven run({"--no-control-module", "--lumo", "--repeat", "1", "--once"});
+  // The update request, then '*' to the operating module's ready sign.
+  run.port.Write(kUpdateRequest);
+  ASSERT_TRUE(run.port.AwaitSign('#'));
+  run.port.Write({'*'});
+  EXPECT_EQ(run.port.ReadByte(), '!');
   const Bytes image = Image(512, {{1, {}}, {2, {0x00, 0x03}}, {511, Bytes(255, 0xFF)}});
-  EXPECT_EQ(port.SendBlocks(image), "!!!");
-  ASSERT_TRUE(port.AwaitSign('+'));
-  port.Write({'-'});
-  const Bytes first = LanguageData(0x00), second = LanguageData(0x90);
-  std::string answers;
-  answers += port.SendTelegram(Telegram(0, first));
-  answers += port.SendTelegram(Telegram(1, second));
-  answers += port.SendTelegram(Telegram(1, second));
-  EXPECT_EQ(answers, "ara");
-  port.Write(kEndTelegram);
-  port.Write(kUpdateRequest);
-
-  EXPECT_EQ(simulator.ExitStatus(), 0);
-  EXPECT_EQ(ReadFile(folder / "bm-image.bin"), image);
-  Bytes language = first;
-  language.insert(language.end(), second.begin(), second.end());
-  EXPECT_EQ(ReadFile(folder / "language.bin"), language);
-}
-
-// A wrong checksum is answered with a repeat request and counts as the PC's
-// fault; the telegram sent again is taken. Here the image is blank, and the
-// Lumo line's ready sign is '9'.
-TEST(OvenSimulator, TelegramWithAWrongChecksumIsAskedForAgain) {
-  TemporaryFolder folder;
-  Simulator simulator({"--no-control-module", "--lumo", "--save", folder.Path().string(), "--once"}, folder);
-  Port port(simulator.PortPath());
-  ASSERT_TRUE(port.IsOpen()) << simulator.PortPath();
-
-  EXPECT_EQ(port.StartOperatingModule(), '!');
-  EXPECT_EQ(port.SendBlocks(Image(512, {})), "");
-  ASSERT_TRUE(port.AwaitSign('9'));
-  port.Write({'-'});
-  Bytes broken = Telegram(0, LanguageData(7));
+  EXPECT_EQ(run.port.SendBlocks(image), "!!!");
+  ASSERT_TRUE(run.port.AwaitSign('9'));
+  run.port.Write({'-'});
+  Bytes first(66), second(66);
+  std::iota(first.begin(), first.end(), 0x00);
+  std::iota(second.begin(), second.end(), 0x90);
+  Bytes broken = Telegram(0, first);
   broken[74] ^= 0x01;
   std::string answers;
-  answers += port.SendTelegram(broken);
-  answers += port.SendTelegram(Telegram(0, LanguageData(7)));
-  EXPECT_EQ(answers, "ra");
-  port.Write(kEndTelegram);
-  port.Write(kUpdateRequest);
+  for (const Bytes& telegram : {broken, Telegram(0, first), Telegram(1, second), Telegram(1, second)}) {
+    answers += run.port.SendTelegram(telegram);
+  }
+  EXPECT_EQ(answers, "rara");
+  run.port.Write(Telegram(0xFFFFFFFF, Bytes(66, 0xFF)));
+  run.port.Write(kUpdateRequest);
 
-  EXPECT_EQ(simulator.ExitStatus(), 1);
-  EXPECT_EQ(ReadFile(folder / "bm-image.bin"), Bytes(512 * kBlock, 0xFF));
-  EXPECT_EQ(ReadFile(folder / "language.bin"), LanguageData(7));
+  EXPECT_EQ(run.ExitStatus(), 1);
+  EXPECT_EQ(ReadFile(run.folder / "bm-image.bin"), image);
+  Bytes language = first;
+  language.insert(language.end(), second.begin(), second.end());
+  EXPECT_EQ(ReadFile(run.folder / "language.bin"), language);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,9 +14,12 @@ namespace {
 
 const std::filesystem::path kCatalogues = CATALOGUE_DIR;
 
-TEST(LoadedCatalogue, AMissingCatalogueOrAFolderInItsPlaceGivesTheBuiltInTable) {
+// English a folder in its place, German cut short inside its hash table,
+// French missing.
+TEST(LoadedCatalogue, MissingOrBrokenCatalogueGivesTheBuiltInTable) {
   const TemporaryFolder folder;
   std::filesystem::create_directory(folder / "english.qm");
+  WriteTextFile(folder / "deutsch.qm", ReadAll(kCatalogues / "deutsch.qm").substr(0, 40));
   for (int language : {0, 1, 2}) {
     const LoadedCatalogue catalogue(folder.Path(), language);
     EXPECT_FALSE(catalogue.IsLoaded());
@@ -40,28 +42,21 @@ TEST(LoadedCatalogue, EveryCatalogueHoldsEveryNumberedMessageWithItsTrailingBlan
     for (unsigned number : BuiltInMessageNumbers()) {
       const std::string text = catalogue.Text(number);
       ASSERT_FALSE(text.empty()) << "language " << language << ", message " << number;
-      const bool builtInEndsInBlank = BuiltInMessageText(number).back() == ' ';
-      EXPECT_EQ(text.back() == ' ', builtInEndsInBlank) << "language " << language << ", message " << number;
+      EXPECT_EQ(text.back() == ' ', BuiltInMessageText(number).back() == ' ') << "language " << language << ", message " << number;
     }
   }
 }
 
 TEST(LoadedCatalogue, LookupsOnTwoThreadsAtOnceEachGetTheirOwnText) {
-  const std::string german = LookupText(kCatalogues, 1, 154);
-  const std::string french = LookupText(kCatalogues, 2, 160);
-  ASSERT_NE(german, french);
-  std::vector<std::string> germanResults;
-  std::vector<std::string> frenchResults;
-  std::thread first([&] {
-    for (int i = 0; i < 300; ++i) germanResults.push_back(LookupText(kCatalogues, 1, 154));
-  });
-  std::thread second([&] {
-    for (int i = 0; i < 300; ++i) frenchResults.push_back(LookupText(kCatalogues, 2, 160));
-  });
-  first.join();
-  second.join();
-  EXPECT_EQ(germanResults, std::vector<std::string>(300, german));
-  EXPECT_EQ(frenchResults, std::vector<std::string>(300, french));
+  const std::string expected[] = {LookupText(kCatalogues, 1, 154), LookupText(kCatalogues, 2, 160)};
+  ASSERT_NE(expected[0], expected[1]);
+  std::vector<std::string> results[2];
+  const auto lookUp = [&](int which) {
+    for (int i = 0; i < 300; ++i) results[which].push_back(LookupText(kCatalogues, 1 + which, which == 0 ? 154 : 160));
+  };
+  std::thread threads[] = {std::thread(lookUp, 0), std::thread(lookUp, 1)};
+  for (std::thread& thread : threads) thread.join();
+  for (int which : {0, 1}) EXPECT_EQ(results[which], std::vector<std::string>(300, expected[which]));
 }
 
 TEST(CatalogueDirectory, AnInstalledProgramReadsShareTessaramondAndTheBuildTreeItsOwnFolder) {
@@ -71,7 +66,7 @@ TEST(CatalogueDirectory, AnInstalledProgramReadsShareTessaramondAndTheBuildTreeI
   EXPECT_EQ(CatalogueDirectory(bin), bin);
   // A file of that name is no installed catalogue folder.
   ASSERT_TRUE(std::filesystem::create_directory(root / "share"));
-  std::ofstream(root / "share" / "tessaramond").flush();
+  WriteTextFile(root / "share" / "tessaramond", "");
   EXPECT_EQ(CatalogueDirectory(bin), bin);
   std::filesystem::remove(root / "share" / "tessaramond");
   ASSERT_TRUE(std::filesystem::create_directory(root / "share" / "tessaramond"));
