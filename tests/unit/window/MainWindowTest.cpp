@@ -187,73 +187,56 @@ TEST(MainWindow, AnyArgumentRunsTheUpdateAtStartUpAndNothingElseDoes) {
     EXPECT_TRUE(HasCommandLineArgument(2, withArgument)) << '"' << argument << '"';
   }
 
-  struct Case {
-    const wchar_t* commandLine;
-    bool runsUpdate;
-  };
-  for (const Case& c : {Case{L"tessaramond.exe", false}, Case{L"tessaramond.exe   \t", false},
-                        Case{L"\"C:\\Program Files\\T\\tessaramond.exe\"", false},
-                        Case{L"\"C:\\Program Files\\T\\tessaramond.exe\"  ", false},
-                        Case{L"tessaramond.exe go", true}, Case{L"tessaramond.exe \"\"", true},
-                        Case{L"\"C:\\Program Files\\T\\tessaramond.exe\" x", true}}) {
-    EXPECT_EQ(HasTextAfterProgramName(c.commandLine), c.runsUpdate);
+  // Windows hands over the whole command line, the program's name first.
+  for (const wchar_t* line :
+       {L"tessaramond.exe", L"tessaramond.exe   \t", L"\"C:\\Program Files\\T\\tessaramond.exe\"  "}) {
+    EXPECT_FALSE(HasTextAfterProgramName(line));
+  }
+  for (const wchar_t* line :
+       {L"tessaramond.exe go", L"tessaramond.exe \"\"", L"\"C:\\Program Files\\T\\tessaramond.exe\" x"}) {
+    EXPECT_TRUE(HasTextAfterProgramName(line));
   }
 }
 
-TEST(MainWindow, ChangingTheLanguageRefillsTheInstructionsFromThatCatalogue) {
-  FakeMainWindowView view;
-  const auto window = Start(view);
-  window->AppendLine("a line of an earlier run");
-
-  const auto choose = [&](int index) {
-    view.controls[ControlId::kLanguageSelector].selection = index;
-    window->OnLanguageChanged();
-    return view.lines;
-  };
-  EXPECT_EQ(choose(1), kGermanInstructions);
-  EXPECT_EQ(window->LoadLocalizedText(160), "SM-Datei gefunden");
-  EXPECT_EQ(choose(2), kFrenchInstructions);
-  EXPECT_EQ(choose(0), kEnglishInstructions);
-  // The About entry keeps what it got at start-up.
-  EXPECT_EQ(view.Count("about entry &About Tessaramond..."), 1);
-  EXPECT_EQ(view.calls.back(), "repaint");
-}
-
-TEST(MainWindow, AMissingCatalogueGivesTheBuiltInTexts) {
+TEST(MainWindow, TheCataloguesGiveTheTextsAndTheBuiltInTableStandsInForAMissingOne) {
   const TemporaryFolder onlyGerman;
   std::filesystem::copy_file(std::filesystem::path(CATALOGUE_DIR) / "deutsch.qm", onlyGerman / "deutsch.qm");
-  FakeMainWindowView view;
-  const auto window = Start(view, {.catalogueDirectory = onlyGerman.Path()});
-  EXPECT_EQ(view.lines, kEnglishInstructions);
-  EXPECT_EQ(view.Count("about entry &About Tessaramond..."), 1);
-  // The built-in table has this one in German.
-  EXPECT_EQ(window->LoadLocalizedText(116), "Fehler beim Öffnen der Sprachen-Datei ");
-
-  view.controls[ControlId::kLanguageSelector].selection = 1;
-  window->OnLanguageChanged();
-  EXPECT_EQ(view.lines, kGermanInstructions);
-  view.controls[ControlId::kLanguageSelector].selection = 2;
-  window->OnLanguageChanged();
-  EXPECT_EQ(view.lines, kEnglishInstructions);
-  EXPECT_EQ(window->LoadLocalizedText(124), "");
-}
-
-TEST(MainWindow, WithoutAnAboutTextThereIsNoAboutEntryAndF1OpensNothing) {
-  FakeMainWindowView view;
-  const auto window = Start(view, {.catalogueDirectory = CATALOGUE_WITHOUT_ABOUT_DIR});
-  EXPECT_EQ(window->AboutEntryText(), "");
-  EXPECT_TRUE(std::none_of(view.calls.begin(), view.calls.end(),
-                          [](const std::string& call) { return call.starts_with("about entry"); }));
-  EXPECT_EQ(view.lines, kEnglishInstructions);
-  EXPECT_EQ(window->LoadLocalizedText(160), "");
-  window->OnHelpKey();
-  EXPECT_EQ(view.Count("about box"), 0);
-
-  FakeMainWindowView withEntry;
-  const auto other = Start(withEntry);
-  other->OnHelpKey();
-  other->OnAboutCommand();
-  EXPECT_EQ(withEntry.Count("about box"), 2);
+  struct Row {
+    const char* name;
+    std::filesystem::path folder;
+    unsigned number;  // a text looked up in English
+    std::string text;
+    std::vector<Lines> instructions;  // as English, German and French are chosen
+    bool about;
+  };
+  const Row rows[] = {
+      {"the build's catalogues", CATALOGUE_DIR, 160, "SM file found",
+       {kEnglishInstructions, kGermanInstructions, kFrenchInstructions}, true},
+      // The built-in table has this one in German.
+      {"only the German one", onlyGerman.Path(), 116, "Fehler beim Öffnen der Sprachen-Datei ",
+       {kEnglishInstructions, kGermanInstructions, kEnglishInstructions}, true},
+      {"an English one without message 101", CATALOGUE_WITHOUT_ABOUT_DIR, 160, "", {kEnglishInstructions}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeMainWindowView view;
+    const auto window = Start(view, {.catalogueDirectory = row.folder});
+    window->AppendLine("a line of an earlier run");
+    EXPECT_EQ(window->LoadLocalizedText(row.number), row.text);
+    for (int index : {1, 2, 0}) {
+      if (static_cast<std::size_t>(index) >= row.instructions.size()) continue;
+      view.controls[ControlId::kLanguageSelector].selection = index;
+      window->OnLanguageChanged();
+      EXPECT_EQ(view.lines, row.instructions[static_cast<std::size_t>(index)]) << index;
+      EXPECT_EQ(view.calls.back(), "repaint");
+    }
+    EXPECT_EQ(window->AboutEntryText(), row.about ? "&About Tessaramond..." : "");
+    EXPECT_EQ(std::count_if(view.calls.begin(), view.calls.end(),
+                            [](const std::string& call) { return call.starts_with("about entry"); }),
+              row.about ? 1 : 0);
+    window->OnHelpKey();
+    EXPECT_EQ(view.Count("about box"), row.about ? 1 : 0);
+  }
 }
 
 TEST(MainWindow, TheCloseKeysEndTheRunOnlyWithoutTheCloseLock) {
