@@ -117,8 +117,17 @@ TEST_F(SerialPortPtyTest, OpenSetsARawExclusiveLineAndCloseRestoresWhatItFound) 
   EXPECT_EQ(ExclusiveFlag(), 0);
 }
 
-// CI runs as root, which TIOCEXCL alone does not stop.
-TEST_F(SerialPortPtyTest, HeldPortRefusesASecondOpenUntilReleased) {
+// A failed open says why and holds nothing. A held port refuses a second
+// open until released; CI runs as root, which TIOCEXCL alone does not stop.
+TEST_F(SerialPortPtyTest, FailedOpenSaysWhyAndHeldPortRefusesASecondOpenUntilReleased) {
+  const std::pair<std::string, std::uint32_t> wrong[] = {{"/dev/pts/none", 57600}, {"/dev/null", 57600}, {name_, 12345}};
+  const int errors[] = {ENOENT, ENOTTY, EINVAL};  // 12345: no such rate
+  for (std::size_t i = 0; i < std::size(wrong); ++i) {
+    EXPECT_FALSE(port_.Open(wrong[i].first, wrong[i].second));
+    EXPECT_EQ(port_.LastOpenError(), errors[i]) << wrong[i].first;
+  }
+  EXPECT_FALSE(port_.Close());
+
   ASSERT_TRUE(port_.Open(name_, 57600));
   ASSERT_TRUE(port_.Open(name_, 57600));  // reopened: its own claim let go first
   SerialPort other;
@@ -131,17 +140,6 @@ TEST_F(SerialPortPtyTest, HeldPortRefusesASecondOpenUntilReleased) {
     ASSERT_TRUE(scoped.Open(name_, 57600));
   }
   EXPECT_TRUE(other.Open(name_, 57600));  // the destructor let go
-}
-
-TEST_F(SerialPortPtyTest, FailedOpenSaysWhyAndHoldsNothing) {
-  const std::pair<std::string, std::uint32_t> wrong[] = {{"/dev/pts/none", 57600}, {"/dev/null", 57600}, {name_, 12345}};
-  const int errors[] = {ENOENT, ENOTTY, EINVAL};  // 12345: no such rate
-  for (std::size_t i = 0; i < std::size(wrong); ++i) {
-    EXPECT_FALSE(port_.Open(wrong[i].first, wrong[i].second));
-    EXPECT_EQ(port_.LastOpenError(), errors[i]) << wrong[i].first;
-  }
-  EXPECT_FALSE(port_.Close());
-  EXPECT_TRUE(SerialPort().Open(name_, 57600));
 }
 
 // One byte gives up after 3 s of silence, at no CPU cost, keeping what the
