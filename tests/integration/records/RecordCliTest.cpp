@@ -35,13 +35,11 @@ UpdateResult Update(const fs::path& folder, const fs::path& state, const std::ve
   if (!port) return {};
   ChildProcess cli({CLI_PATH, "update", "--port", *port}, folder.string(), (folder / "cli.err").string(),
                    {"TESSARAMOND_PAUSE_SCALE=0.001", "XDG_STATE_HOME=" + state.string()});
+  // Without a line to wait for, the whole output.
   UpdateResult result;
-  if (!interruptAfter.empty()) {
-    result.lines = cli.ReadUntil(interruptAfter);
-    cli.Signal(signal);
-  }
-  const auto rest = cli.ReadRest();
-  result.lines.insert(result.lines.end(), rest.begin(), rest.end());
+  result.lines = cli.ReadUntil(interruptAfter.empty() ? "\n" : interruptAfter);
+  if (!interruptAfter.empty()) cli.Signal(signal);
+  for (const std::string& line : cli.ReadRest()) result.lines.push_back(line);
   result.exitCode = cli.Wait();
   oven.Signal(SIGTERM);
   result.errors = ReadAll(folder / "cli.err");

@@ -30,8 +30,7 @@ inline std::vector<std::filesystem::path> RecordsIn(const std::filesystem::path&
 inline std::vector<std::string> EventsOf(const std::filesystem::path& record) {
   std::vector<std::string> events;
   std::istringstream text(ReadAll(record));
-  std::string line;
-  while (std::getline(text, line)) {
+  for (std::string line; std::getline(text, line);) {
     const auto time = line.find_first_not_of(' ');
     const auto space = line.find(' ', time);
     EXPECT_TRUE(time != std::string::npos && space != std::string::npos &&

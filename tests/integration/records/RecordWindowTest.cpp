@@ -64,14 +64,12 @@ TEST(RecordWindowTest, AWholeRunThroughTheWindowIsRecordedAndTheMenuOpensTheReco
     if (call.starts_with("box ")) shown.push_back("box: " + call.substr(4));
   }
   EXPECT_EQ(ShownEvents(events), shown);
+  // What the record says of each step is the command line's, which its test
+  // looks at; here, that the window's run is the one recorded.
   EXPECT_TRUE(HoldInOrder(events, {"program: Tessaramond " TESSARAMOND_VERSION " (window)", "port: " + *port,
                                    "SM identification: DpcT4, 508 blocks", "box: Update ok!!!", "end: succeeded"}))
       << ::testing::PrintToString(events);
-  ExpectCheckCrcs(events, folder.Path());
-
-  // The menu with the About entry has one that opens the records' folder.
-  const auto initialisation = view.calls.begin() + static_cast<std::ptrdiff_t>(initialised);
-  EXPECT_NE(std::find(view.calls.begin(), initialisation, "records entry Update &records..."), initialisation);
+  // The menu entry (the window tests see it made) opens the records' folder.
   window.OnOpenRecordsFolder();
   EXPECT_EQ(view.calls.back(), "open folder " + (folder / "state" / "tessaramond" / "runs").string());
 }
