@@ -137,12 +137,12 @@ TEST(SerialPortSteps, EachStepPutsItsCallsOnTheLineInOrder) {
   };
   const std::string released = "tcsetattr drain, nxcl, unlock, close";
   const Row rows[] = {
-      {{}, close, true, released},  // a driver without serial settings, such as a pty's
+      // A driver without serial settings, such as a pty's; closed twice.
+      {{}, [](SerialPort& port, auto&) { return port.Close() && port.Close(); }, false, released},
       // The low-latency flag outlives the port: it is left as it was found.
       {[](RecordingCalls& calls) { calls.lowLatencyError = 0; }, close, true,
        "low latency on, low latency off, " + released},
       {[](RecordingCalls& calls) { calls.lowLatencyError = 0, calls.lowLatency = true; }, close, true, released},
-      {{}, [](SerialPort& port, auto&) { return port.Close() && port.Close(); }, false, released},
       {{}, write(3), true, "raise DTR, lower RTS, flush rx, write abc, drain, raise RTS, flush rx"},
       // tcdrain returns before a pty or some USB adapters have sent
       // everything: a transmit purge must not destroy it.
