@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <utility>
 #include <sstream>
@@ -19,9 +20,8 @@
 inline std::vector<std::filesystem::path> RecordsIn(const std::filesystem::path& state) {
   std::vector<std::filesystem::path> records;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(state / "tessaramond" / "runs", error)) {
+  for (const auto& entry : std::filesystem::directory_iterator(state / "tessaramond" / "runs", error))
     records.push_back(entry.path());
-  }
   std::sort(records.begin(), records.end());
   return records;
 }
@@ -44,12 +44,10 @@ inline std::vector<std::string> EventsOf(const std::filesystem::path& record) {
 // The events that stand for what the technician was shown.
 inline std::vector<std::string> ShownEvents(const std::vector<std::string>& events) {
   std::vector<std::string> shown;
-  for (const std::string& event : events) {
-    if (event.starts_with("line: ") || event.starts_with("box: ") || event.starts_with("error box: ") ||
-        event == "list cleared") {
-      shown.push_back(event);
-    }
-  }
+  std::copy_if(events.begin(), events.end(), std::back_inserter(shown), [](const std::string& event) {
+    return event.starts_with("line: ") || event.starts_with("box: ") || event.starts_with("error box: ") ||
+           event == "list cleared";
+  });
   return shown;
 }
 
