@@ -106,7 +106,10 @@ TEST_F(CliTest, CheckTellsWhichFileEachModuleGetsAndWhy) {
   EXPECT_EQ(Cli("check nowhere").exitCode, 1);
 }
 
-TEST_F(CliTest, PortsListsOnePortALineAndSucceedsWithNone) {
+// ports lists one port a line and succeeds with none. update never guesses a
+// port: it names those this machine has, as ports lists them (here, where
+// ttyS0 is the console, often none).
+TEST_F(CliTest, UpdateWithoutAPortNamesThePortsItSeesAsPortsListsThem) {
   PtyPair first;
   PtyPair second;
   const Outcome listed = Cli(first.Path() + ":/dev/tessaramond-no-such-port:" + second.Path(), "ports");
@@ -117,11 +120,7 @@ TEST_F(CliTest, PortsListsOnePortALineAndSucceedsWithNone) {
   EXPECT_EQ(none.exitCode, 0);
   EXPECT_EQ(none.out, "");
   EXPECT_NE(none.err.find("no serial port found"), std::string::npos) << none.err;
-}
 
-// It never guesses a port: it names those this machine has, as ports lists
-// them (here, where ttyS0 is the console, often none).
-TEST_F(CliTest, UpdateWithoutAPortNamesThePortsItSees) {
   const Outcome found = Cli(kUnset, "ports");
   ASSERT_EQ(found.exitCode, 0);
   const Outcome refused = Cli(kUnset, "update");
