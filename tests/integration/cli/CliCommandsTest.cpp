@@ -44,21 +44,20 @@ class CliTest : public ::testing::Test {
   TemporaryFolder folder_;
 };
 
-std::string AsString(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
 TEST_F(CliTest, ImageOfAFullFileMatchesTheDataInBothByteOrders) {
   const auto image = RandomImage(1);
   WriteTextFile(folder_ / "sm.hex", ImageHexText(image, "/SD"));
   const Outcome sm = Cli("image sm.hex --sm -o sm.bin");
   ASSERT_EQ(sm.exitCode, 0) << sm.err;
-  EXPECT_EQ(ReadAll(folder_ / "sm.bin"), AsString(image));
+  EXPECT_EQ(ReadAll(folder_ / "sm.bin"), std::string(image.begin(), image.end()));
 
   WriteTextFile(folder_ / "bm.hex", ImageHexText(image, "/BM V5.16", 32));
   const Outcome bm = Cli("image --bm bm.hex");
   ASSERT_EQ(bm.exitCode, 0) << bm.err;
   auto swapped = image;
   for (std::size_t i = 0; i < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
-  EXPECT_EQ(bm.out, AsString(swapped));
+  EXPECT_EQ(bm.out, std::string(swapped.begin(), swapped.end()));
 }
 
 TEST_F(CliTest, ImageReportsAFileItPassesOverAndWrongUse) {

@@ -26,11 +26,10 @@ struct UpdateResult {
 // `interruptAfter` has been printed. The simulator is ended only after the
 // update: with --once it may close the line while the closing telegram's
 // write is still draining.
-UpdateResult Update(const fs::path& folder, const fs::path& state, const std::vector<std::string>& ovenOptions,
+UpdateResult Update(const fs::path& folder, const fs::path& state, std::vector<std::string> ovenOptions,
                     const std::string& interruptAfter = {}, int signal = SIGINT) {
-  std::vector<std::string> command{OVENSIM_PATH};
-  command.insert(command.end(), ovenOptions.begin(), ovenOptions.end());
-  ChildProcess oven(command, folder.string(), (folder / "ovensim.err").string());
+  ovenOptions.insert(ovenOptions.begin(), OVENSIM_PATH);
+  ChildProcess oven(ovenOptions, folder.string(), (folder / "ovensim.err").string());
   const auto port = oven.ReadLine();
   if (!port) return {};
   ChildProcess cli({CLI_PATH, "update", "--port", *port}, folder.string(), (folder / "cli.err").string(),
