@@ -65,8 +65,6 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool Started() const { return pid_ > 0; }
-
   // The next line of standard output without its line end; nullopt when none
   // came within the limit or the output ended.
   std::optional<std::string> ReadLine(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
@@ -88,7 +86,8 @@ class ChildProcess {
     }
   }
 
-  // Reads lines until one equals `wanted`; the lines read, that one included.
+  // Reads lines until one equals `wanted` or the output ends; the lines read,
+  // that one included.
   std::vector<std::string> ReadUntil(const std::string& wanted,
                                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
     std::vector<std::string> lines;
@@ -116,10 +115,9 @@ class ChildProcess {
   }
 
   // Every line still to come, until the program closes its output.
+  // A line never holds a line end, so none is wanted.
   std::vector<std::string> ReadRest(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-    std::vector<std::string> lines;
-    while (const auto line = ReadLine(limit)) lines.push_back(*line);
-    return lines;
+    return ReadUntil("\n", limit);
   }
 
   void Signal(int signal) {

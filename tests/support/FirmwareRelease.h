@@ -47,8 +47,6 @@ struct FirmwareRelease {
   }
   // Every byte of the language file, the last telegram filled up with 0xFF.
   std::string ExpectedLanguage() const {
-    std::string sent = language;
-    if (sent.size() % 66 != 0) sent.append(66 - sent.size() % 66, '\xFF');
-    return sent;
+    return language + std::string((66 - language.size() % 66) % 66, '\xFF');
   }
 };

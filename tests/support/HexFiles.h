@@ -24,11 +24,7 @@ inline std::string HexRecord(std::uint8_t type, std::uint16_t offset,
   for (std::uint8_t b : bytes) sum += b;
   bytes.push_back(static_cast<std::uint8_t>(-sum & 0xFF));
   std::string line = ":";
-  char digits[3];
-  for (std::uint8_t b : bytes) {
-    std::snprintf(digits, sizeof digits, "%02X", b);
-    line += digits;
-  }
+  for (std::uint8_t b : bytes) line += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0xF]};
   return line;
 }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -23,25 +22,23 @@ struct UpdateResult {
 };
 
 // One update of the release in `folder` against a fresh simulator, its
-// records kept in the state folder `state`; Ctrl-C once `interruptAfter` has
-// been printed. The simulator is ended only after the update: with --once it
-// may close the line while the closing telegram's write is still draining.
-UpdateResult Update(const fs::path& folder, const fs::path& state, const std::vector<std::string>& ovenOptions,
-                    const std::string& interruptAfter = {}) {
-  std::vector<std::string> command{OVENSIM_PATH};
-  command.insert(command.end(), ovenOptions.begin(), ovenOptions.end());
-  ChildProcess oven(command, folder.string(), (folder / "ovensim.err").string());
+// records kept in the state folder `state`; `signal` (Ctrl-C) once
+// `interruptAfter` has been printed. The simulator is ended only after the
+// update: with --once it may close the line while the closing telegram's
+// write is still draining.
+UpdateResult Update(const fs::path& folder, const fs::path& state, std::vector<std::string> ovenOptions,
+                    const std::string& interruptAfter = {}, int signal = SIGINT) {
+  ovenOptions.insert(ovenOptions.begin(), OVENSIM_PATH);
+  ChildProcess oven(ovenOptions, folder.string(), (folder / "ovensim.err").string());
   const auto port = oven.ReadLine();
   if (!port) return {};
   ChildProcess cli({CLI_PATH, "update", "--port", *port}, folder.string(), (folder / "cli.err").string(),
                    {"TESSARAMOND_PAUSE_SCALE=0.001", "XDG_STATE_HOME=" + state.string()});
+  // Without a line to wait for, the whole output.
   UpdateResult result;
-  if (!interruptAfter.empty()) {
-    result.lines = cli.ReadUntil(interruptAfter);
-    cli.Signal(SIGINT);
-  }
-  const auto rest = cli.ReadRest();
-  result.lines.insert(result.lines.end(), rest.begin(), rest.end());
+  result.lines = cli.ReadUntil(interruptAfter.empty() ? "\n" : interruptAfter);
+  if (!interruptAfter.empty()) cli.Signal(signal);
+  for (const std::string& line : cli.ReadRest()) result.lines.push_back(line);
   result.exitCode = cli.Wait();
   oven.Signal(SIGTERM);
   result.errors = ReadAll(folder / "cli.err");
@@ -52,15 +49,10 @@ UpdateResult Update(const fs::path& folder, const fs::path& state, const std::ve
 std::vector<std::string> AsRecorded(const std::vector<std::string>& printed) {
   std::vector<std::string> recorded;
   for (const std::string& line : printed) {
-    if (line.empty()) {
-      recorded.push_back("list cleared");
-    } else if (line.starts_with("[box] ")) {
-      recorded.push_back("box: " + line.substr(6));
-    } else if (line.starts_with("[error box] ")) {
-      recorded.push_back("error box: " + line.substr(12));
-    } else {
-      recorded.push_back("line: " + line);
-    }
+    recorded.push_back(line.empty()                      ? "list cleared"
+                       : line.starts_with("[box] ")       ? "box: " + line.substr(6)
+                       : line.starts_with("[error box] ") ? "error box: " + line.substr(12)
+                                                          : "line: " + line);
   }
   return recorded;
 }
@@ -85,10 +77,9 @@ struct RecordRow {
   std::vector<std::string> ovenOptions;
   std::string interruptAfter;
   int exitCode;
-  // Events the record must hold, by their beginnings, in this order.
+  // Events the record must hold, by their beginnings, in this order; the
+  // last is its end, which `records` lists as the outcome.
   std::vector<std::string> recordHolds;
-  // The outcome as `records` lists it.
-  std::string listedOutcome;
 };
 
 void PrintTo(const RecordRow& row, std::ostream* out) { *out << row.name; }
@@ -110,12 +101,12 @@ TEST_P(RecordCliTest, TheRecordHoldsTheRunAndAFolderThatCannotBeWrittenChangesNo
   const auto events = EventsOf(records[0]);
   EXPECT_EQ(ShownEvents(events), AsRecorded(recorded.lines));
   EXPECT_TRUE(HoldInOrder(events, row.recordHolds)) << ::testing::PrintToString(events);
-  ExpectCheckCrcs(events, folder.Path());
-  const auto crcs = CrcsThatCheckPrints(folder.Path());
+  const auto crcs = ExpectCheckCrcs(events, folder.Path());
   const auto listed = Listed(folder / "state");
   ASSERT_EQ(listed.size(), 1u);
-  EXPECT_TRUE(listed[0].find("\t" + row.listedOutcome + "\tSM " + crcs.at("SM") + "\tBM " + crcs.at("BM") + "\t" +
-                             records[0].string()) != std::string::npos)
+  EXPECT_NE(listed[0].find("\t" + events.back().substr(5) + "\tSM " + crcs.at("SM") + "\tBM " + crcs.at("BM") + "\t" +
+                           records[0].string()),
+            std::string::npos)
       << listed[0];
 
   WriteTextFile(folder / "no-folder", "");
@@ -129,88 +120,55 @@ TEST_P(RecordCliTest, TheRecordHoldsTheRunAndAFolderThatCannotBeWrittenChangesNo
 INSTANTIATE_TEST_SUITE_P(
     Runs, RecordCliTest,
     ::testing::Values(
-        RecordRow{"Whole",
-                  {"--repeat", "2"},
-                  {},
-                  0,
+        RecordRow{"Whole", {"--repeat", "2"}, {}, 0,
                   {"start: ", "program: Tessaramond ", "system: ", "SM file: ", "BM file: ", "port: /dev/pts/",
                    "sent: update request", "SM ready sign: '>'", "SM identification: DpcT4, 508 blocks",
                    "SM start sign: '!'", "SM programmed in ", "BM ready sign: '#'", "BM start sign: '!'",
                    "BM programmed in ", "panel ready sign: '+'", "language line: Kesto", "pause: 8000 ms",
-                   "language telegram 2: repeat requested", "language file sent: Flash/flash_Std.bin, 218 bytes in 4 telegrams",
-                   "pause: 25000 ms", "box: Update ok!!!", "language data ended in ", "end: succeeded"},
-                  "succeeded"},
-        RecordRow{"RejectedBlock",
-                  {"--reject-block", "3"},
-                  {},
-                  1,
+                   "language telegram 2: repeat requested",
+                   "language file sent: Flash/flash_Std.bin, 218 bytes in 4 telegrams", "pause: 25000 ms",
+                   "box: Update ok!!!", "language data ended in ", "end: succeeded"}},
+        RecordRow{"RejectedBlock", {"--reject-block", "3"}, {}, 1,
                   {"SM identification: DpcT4", "SM block 3: rejected, '@' (0x40)", "line: ERROR: wrong data/checksum",
-                   "SM ended in ", "end: failed: ERROR: wrong data/checksum"},
-                  "failed: ERROR: wrong data/checksum"},
-        RecordRow{"CancelledInTheWait",
-                  {"--no-ready"},
-                  "Switch main-power on...",
-                  3,
+                   "SM ended in ", "end: failed: ERROR: wrong data/checksum"}},
+        RecordRow{"CancelledInTheWait", {"--no-ready"}, "Switch main-power on...", 3,
                   {"port: ", "line: Switch main-power on...", "line: Programming canceled before start",
-                   "end: cancelled: Programming canceled before start"},
-                  "cancelled: Programming canceled before start"}),
+                   "end: cancelled: Programming canceled before start"}}),
     [](const ::testing::TestParamInfo<RecordRow>& row) { return std::string(row.param.name); });
 
-// A run killed in the middle of the transfer: its record holds every event
-// up to then, each line whole, and no end.
-TEST(RecordCliKillTest, ARunKilledInTheMiddleLeavesItsRecordUpToItsLastEvent) {
+// The folder keeps the newest 500 records and touches nothing but records. A
+// run killed in the middle of the transfer leaves its record up to its last
+// event, each line whole, and no end; --record writes the record where it is
+// asked to instead.
+TEST(RecordCliFolderTest, TheOldestRecordsGoBeyondTheLimitAKilledRunIsKeptAndRecordWritesWhereAsked) {
   const TemporaryFolder folder;
   const FirmwareRelease release(folder.Path(), 40, 0);
-  ChildProcess oven({OVENSIM_PATH, "--once", "--pace", "--sm-only"}, folder.Path().string(),
-                    (folder / "ovensim.err").string());
-  const auto port = oven.ReadLine();
-  ASSERT_TRUE(port);
-  ChildProcess cli({CLI_PATH, "update", "--port", *port}, folder.Path().string(), (folder / "cli.err").string(),
-                   {"XDG_STATE_HOME=" + (folder / "state").string()});
-  const std::string last = "Don't touch anything while programming ;-)";
-  ASSERT_EQ(cli.ReadUntil(last).back(), last);
-  cli.Signal(SIGKILL);
-  cli.Wait();
-
-  const auto records = RecordsIn(folder / "state");
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_TRUE(ReadAll(records[0]).ends_with("\n"));
-  const auto events = EventsOf(records[0]);
-  ASSERT_FALSE(events.empty());
-  EXPECT_EQ(events.back(), "line: " + last);
-  EXPECT_NE(Listed(folder / "state").at(0).find("\tunfinished\tSM "), std::string::npos);
-}
-
-// The folder keeps the newest 500 records, and nothing but records is
-// touched; --record writes the record where it is asked to instead.
-TEST(RecordCliFolderTest, TheOldestRecordsGoBeyondTheLimitAndRecordWritesWhereAsked) {
-  const TemporaryFolder folder;
   const fs::path runs = folder / "state" / "tessaramond" / "runs";
   fs::create_directories(runs);
-  char name[64];
   for (int i = 0; i < 500; ++i) {
-    std::snprintf(name, sizeof name, "2000-01-01_%06d_old.log", i);
-    WriteTextFile(runs / name, "      0 start: 2000-01-01\n");
+    WriteTextFile(runs / ("2000-01-01_" + std::to_string(100000 + i) + "_old.log"), "      0 start: 2000-01-01\n");
   }
   WriteTextFile(runs / "notes.txt", "mine");
 
-  // A port that does not open ends each run at once.
-  const auto run = [&folder](std::vector<std::string> options) {
-    std::vector<std::string> command{CLI_PATH, "update", "--port", (folder / "no-port").string()};
-    command.insert(command.end(), options.begin(), options.end());
-    ChildProcess cli(command, folder.Path().string(), (folder / "cli.err").string(),
-                     {"XDG_STATE_HOME=" + (folder / "state").string()});
-    cli.ReadRest();
-    EXPECT_EQ(cli.Wait(), 1);
-  };
-  run({});
+  const std::string last = "Don't touch anything while programming ;-)";
+  ASSERT_EQ(Update(folder.Path(), folder / "state", {"--once", "--pace", "--sm-only"}, last, SIGKILL).lines.back(), last);
   // 499 old ones, the new one and notes.txt.
-  EXPECT_EQ(RecordsIn(folder / "state").size(), 501u);
-  EXPECT_FALSE(fs::exists(runs / "2000-01-01_000000_old.log"));
-  EXPECT_TRUE(fs::exists(runs / "2000-01-01_000001_old.log"));
+  const auto records = RecordsIn(folder / "state");
+  ASSERT_EQ(records.size(), 501u);
+  EXPECT_FALSE(fs::exists(runs / "2000-01-01_100000_old.log"));
   EXPECT_TRUE(fs::exists(runs / "notes.txt"));
+  const fs::path killed = records[499];  // after the old ones, before notes.txt
+  EXPECT_TRUE(ReadAll(killed).ends_with("\n"));
+  const auto events = EventsOf(killed);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back(), "line: " + last);
+  EXPECT_NE(Listed(folder / "state").at(0).find("\tunfinished\tSM "), std::string::npos);
 
-  run({"--record", (folder / "asked.log").string()});
+  // A port that does not open ends the run at once.
+  ChildProcess cli({CLI_PATH, "update", "--port", (folder / "no-port").string(), "--record", (folder / "asked.log").string()},
+                   folder.Path().string(), (folder / "cli.err").string(), {"XDG_STATE_HOME=" + (folder / "state").string()});
+  cli.ReadRest();
+  EXPECT_EQ(cli.Wait(), 1);
   EXPECT_EQ(RecordsIn(folder / "state").size(), 501u);
   const auto asked = EventsOf(folder / "asked.log");
   ASSERT_FALSE(asked.empty());

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <iterator>
 #include <map>
 #include <utility>
 #include <sstream>
@@ -20,9 +20,8 @@
 inline std::vector<std::filesystem::path> RecordsIn(const std::filesystem::path& state) {
   std::vector<std::filesystem::path> records;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(state / "tessaramond" / "runs", error)) {
+  for (const auto& entry : std::filesystem::directory_iterator(state / "tessaramond" / "runs", error))
     records.push_back(entry.path());
-  }
   std::sort(records.begin(), records.end());
   return records;
 }
@@ -31,8 +30,7 @@ inline std::vector<std::filesystem::path> RecordsIn(const std::filesystem::path&
 inline std::vector<std::string> EventsOf(const std::filesystem::path& record) {
   std::vector<std::string> events;
   std::istringstream text(ReadAll(record));
-  std::string line;
-  while (std::getline(text, line)) {
+  for (std::string line; std::getline(text, line);) {
     const auto time = line.find_first_not_of(' ');
     const auto space = line.find(' ', time);
     EXPECT_TRUE(time != std::string::npos && space != std::string::npos &&
@@ -46,12 +44,10 @@ inline std::vector<std::string> EventsOf(const std::filesystem::path& record) {
 // The events that stand for what the technician was shown.
 inline std::vector<std::string> ShownEvents(const std::vector<std::string>& events) {
   std::vector<std::string> shown;
-  for (const std::string& event : events) {
-    if (event.starts_with("line: ") || event.starts_with("box: ") || event.starts_with("error box: ") ||
-        event == "list cleared") {
-      shown.push_back(event);
-    }
-  }
+  std::copy_if(events.begin(), events.end(), std::back_inserter(shown), [](const std::string& event) {
+    return event.starts_with("line: ") || event.starts_with("box: ") || event.starts_with("error box: ") ||
+           event == "list cleared";
+  });
   return shown;
 }
 
@@ -65,37 +61,27 @@ inline bool HoldInOrder(const std::vector<std::string>& events, const std::vecto
   return true;
 }
 
-// The CRC-32s `tessaramond-cli check` prints for the release in `folder`: by
-// "SM", "BM" and "Kesto" (the language file).
-inline std::map<std::string, std::string> CrcsThatCheckPrints(const std::filesystem::path& folder) {
+// The record names each module's file, in order, with the image CRC-32 that
+// `tessaramond-cli check` prints for the release in `folder`, and the language
+// data it sent with check's CRC-32 of that file. Check's CRC-32s by "SM", "BM"
+// and "Kesto" (the language file).
+inline std::map<std::string, std::string> ExpectCheckCrcs(const std::vector<std::string>& events,
+                                                          const std::filesystem::path& folder) {
   ChildProcess check({CLI_PATH, "check"}, folder.string(), (folder / "check.err").string());
   std::map<std::string, std::string> crcs;
   for (const std::string& line : check.ReadRest()) {
     const auto at = line.find("CRC-32 ");
-    if (at == std::string::npos) continue;
-    const std::string crc = line.substr(at + 7, 8);
-    if (line.starts_with("Control module")) crcs["SM"] = crc;
-    if (line.starts_with("Operating module")) crcs["BM"] = crc;
-    if (line.starts_with("Language file, Kesto")) crcs["Kesto"] = crc;
-  }
-  check.Wait();
-  return crcs;
-}
-
-// The record names each module's file with the image CRC-32 that `check`
-// prints, and the language data it sent with check's CRC-32 of that file.
-inline void ExpectCheckCrcs(const std::vector<std::string>& events, const std::filesystem::path& folder) {
-  const auto crcs = CrcsThatCheckPrints(folder);
-  ASSERT_EQ(crcs.size(), 3u);
-  EXPECT_TRUE(HoldInOrder(events, {"SM file: Hex/sm.hex, ", "BM file: Hex/bm.hex, "})) << ::testing::PrintToString(events);
-  const std::pair<std::string, std::string> endings[] = {{"SM file: ", "image CRC-32 " + crcs.at("SM")},
-                                                         {"BM file: ", "image CRC-32 " + crcs.at("BM")},
-                                                         {"language file sent: ", "CRC-32 " + crcs.at("Kesto")}};
-  for (const std::string& event : events) {
-    for (const auto& [start, ending] : endings) {
-      if (event.starts_with(start)) {
-        EXPECT_TRUE(event.ends_with(ending)) << event;
-      }
+    for (const auto& [start, key] : {std::pair{"Control module", "SM"}, {"Operating module", "BM"}, {"Language file, Kesto", "Kesto"}}) {
+      if (at != std::string::npos && line.starts_with(start)) crcs[key] = line.substr(at + 7, 8);
     }
   }
+  EXPECT_EQ(check.Wait(), 0);
+  const std::pair<std::string, std::string> endings[] = {{"SM file: Hex/sm.hex, ", "image CRC-32 " + crcs["SM"]},
+                                                         {"BM file: Hex/bm.hex, ", "image CRC-32 " + crcs["BM"]},
+                                                         {"language file sent: ", "CRC-32 " + crcs["Kesto"]}};
+  for (const std::string& event : events) {
+    for (const auto& [start, ending] : endings) EXPECT_TRUE(!event.starts_with(start) || event.ends_with(ending)) << event;
+  }
+  EXPECT_TRUE(HoldInOrder(events, {"SM file: Hex/sm.hex, ", "BM file: Hex/bm.hex, "})) << ::testing::PrintToString(events);
+  return crcs;
 }
