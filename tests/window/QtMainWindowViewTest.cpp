@@ -2,8 +2,6 @@
 // look, the keys and menus, and the worker's requests carried out on the
 // window's thread. The behaviour behind it is tested without a display.
 #include <QAbstractButton>
-#include <QDir>
-#include <QEventLoop>
 #include <QApplication>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -20,23 +18,16 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 
 #include "AboutBox.h"
 #include "BitmapButton.h"
-#include "CancelRequest.h"
-#include "ChildProcess.h"
 #include "ControlId.h"
 #include "DialogUnits.h"
-#include "FirmwareFileSelection.h"
-#include "FirmwareRelease.h"
-#include "HexFiles.h"
 #include "MainWindowTemplate.h"
 #include "MainWindow.h"
 #include "PortProbe.h"
-#include "ProgrammingWorker.h"
 #include "PtyPair.h"
 #include "QtMainWindowView.h"
 
@@ -102,58 +93,12 @@ QStringList ContextMenu(QtMainWindowView& view, const std::function<void(QAction
   return entries;
 }
 
-// Serves the window's events until `done` holds or the time is up. Unlike
-// QTRY_*, whose waits sleep between batches of events, this answers each of
-// the worker's requests at once, as the window's own loop does.
-bool ServeUntil(const std::function<bool()>& done, int timeoutMs) {
-  QEventLoop loop;
-  QTimer check;
-  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-    if (done()) loop.quit();
-  });
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  check.start(20);
-  loop.exec();
-  return done();
-}
-
 QImage Face(const char* resource) { return QPixmap(QString::fromLatin1(resource)).toImage(); }
 
 }  // namespace
 
 class QtMainWindowViewTest : public QObject {
   Q_OBJECT
-
-  // Set once the worker has made its last request: the window may go then.
-  static inline std::atomic<bool> runEnded{false};
-
-  // The simulator on a pty as the only port, and the window in `folder`,
-  // whose Update command runs the real one with pauses that take no time.
-  std::unique_ptr<QtWindow> Prepare(TemporaryFolder& folder, std::optional<ChildProcess>& oven,
-                                      std::vector<std::string> ovenOptions) {
-    std::vector<std::string> command{OVENSIM_PATH, "--once", "--save", folder.Path().string()};
-    command.insert(command.end(), ovenOptions.begin(), ovenOptions.end());
-    oven.emplace(command, folder.Path().string(), (folder / "ovensim.err").string());
-    const auto port = oven->ReadLine();
-    if (!port) return nullptr;
-    qputenv(kPortListVariable, QByteArray::fromStdString(*port));
-    QDir::setCurrent(QString::fromStdString(folder.Path().string()));
-
-    MainWindowSettings settings;
-    settings.catalogueDirectory = CATALOGUE_DIR;
-    settings.updateCommand = [](MainWindow& window) {
-      static ScaledPauses noPauses(0.0);
-      window.SaveControlValues();
-      if (!LoadFirmwareFiles(window, kFirmwareFolder)) return;
-      runEnded = false;
-      StartProgrammingWorker(
-          ProgrammingContext{window, [] { return std::make_unique<SerialPort>(); }, noPauses, theCancelRequest},
-          [](RunOutcome) { runEnded = true; });
-    };
-    auto qt = std::make_unique<QtWindow>(std::move(settings));
-    qt->view.show();
-    return qt;
-  }
 
  private slots:
   void controlsStandWhereTheirDialogUnitsPutThem() {
@@ -353,7 +298,7 @@ class QtMainWindowViewTest : public QObject {
       window.SetProgressPosition(300);
       window.EnableControl(ControlId::kUpdateButton, false);
       window.RepaintLines();
-      for (int i = 0; i < 50; ++i) workerLine = window.LoadLocalizedText(154);
+      workerLine = window.LoadLocalizedText(154);
       window.ShowMessageBox("Update ok!!!", MessageBoxIcon::Information);
       done = true;
     });
@@ -394,35 +339,6 @@ class QtMainWindowViewTest : public QObject {
     for (int i = 0; i < 30; ++i) qt->window.AppendLine("line " + std::to_string(i));
     auto* list = qobject_cast<QListWidget*>(qt->view.Control(ControlId::kMessageList));
     QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1))));
-  }
-
-  void updateProgramsBothModulesAndUploadsTheLanguageData() {
-    TemporaryFolder folder;
-    const FirmwareRelease release(folder.Path(), 512, 512);
-    std::optional<ChildProcess> oven;
-    auto window = Prepare(folder, oven, {});
-    QVERIFY(window);
-
-    QString boxText;
-    QStringList linesUnderTheBox;
-    OnNextModal([&](QWidget* modal) {
-      if (auto* box = qobject_cast<QMessageBox*>(modal)) boxText = box->text();
-      linesUnderTheBox = Lines(window->view);
-    });
-    qobject_cast<QAbstractButton*>(window->view.Control(ControlId::kUpdateButton))->click();
-    QVERIFY(ServeUntil([] { return runEnded.load(); }, 60000));
-    QCOMPARE(boxText, QStringLiteral("Update ok!!!"));
-    QCOMPARE(linesUnderTheBox.last(), QStringLiteral("Upload process succeeded :-)"));
-    QCOMPARE(Lines(window->view).last(), QStringLiteral("Upload process succeeded :-)"));
-    for (int id : {ControlId::kUpdateButton, ControlId::kCancel, ControlId::kLanguageSelector}) {
-      QVERIFY(window->view.Control(id)->isEnabled());
-    }
-    QCOMPARE(qobject_cast<QProgressBar*>(window->view.Control(ControlId::kProgressBar))->value(), 2560);
-
-    QCOMPARE(oven->Wait(), 0);
-    QVERIFY(ReadAll(folder / "sm-image.bin") == release.ExpectedSm());
-    QVERIFY(ReadAll(folder / "bm-image.bin") == release.ExpectedBm());
-    QVERIFY(ReadAll(folder / "language.bin") == release.ExpectedLanguage());
   }
 };
 
