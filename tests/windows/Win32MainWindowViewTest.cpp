@@ -1,45 +1,64 @@
 // The Win32 window under wine, on a display of its own and with COM5 and COM6
 // mapped to pseudo-terminals: what the Win32 API makes of the resource script
-// and of the view (where the controls stand, the bitmap buttons, the texts in
-// the chosen language, the system menu, the close lock, the worker's requests
-// carried out by the window's thread). The behaviour behind it is tested
-// without a display in tests/unit/window.
+// and of the view. What the window does behind it (which controls it hides and
+// checks, the close lock's rule, the requests' order, the port list's
+// selection) is tested through a fake view in tests/unit/window/MainWindowTest.cpp.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "CancelRequest.h"
 #include "ControlId.h"
-#include "ExecutableDirectory.h"
+#include "MainWindow.h"
 #include "MainWindowTemplate.h"
+#include "WideText.h"
+#include "Win32MainWindowView.h"
 #include "Win32ResourceIds.h"
-#include "Win32WindowRun.h"
+
+using namespace std::chrono_literals;
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-const Lines kEnglishInstructions{"1. Switch off the main power from unit", "2. Connect the PC via RS232 to the SM",
-                                 "3. Disconnect the X12 from SM"};
-const Lines kGermanInstructions{"1. Hauptschalter des Geräts ausschalten", "2. PC über RS232 mit dem SM verbinden",
-                                "3. X12 vom SM abziehen"};
-
-MainWindowSettings Settings() {
-  MainWindowSettings settings;
-  settings.catalogueDirectory = CATALOGUE_DIR;
-  settings.updateCommand = [](MainWindow&) {};
-  return settings;
+std::string TextOf(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return Utf8FromWide(text);
 }
 
-// As the dialog manager places a control: its corner and its size are each
+// A list box's lines (LB_GETCOUNT, LB_GETTEXT) or a combo box's entries.
+Lines ItemsOf(HWND control, UINT countMessage = LB_GETCOUNT, UINT textMessage = LB_GETTEXT) {
+  Lines items;
+  for (LRESULT i = 0, count = SendMessageW(control, countMessage, 0, 0); i < count; ++i) {
+    wchar_t text[512] = {};
+    SendMessageW(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    items.push_back(Utf8FromWide(text));
+  }
+  return items;
+}
+
+// A control's place in pixels of its dialog's client area.
+RECT PlaceOf(HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+// As the dialog manager places a control: its corner and size are each
 // converted from dialog units.
 RECT UnitsToPixels(HWND dialog, int x, int y, int width, int height) {
   RECT place{x, y, width, height};
@@ -52,85 +71,125 @@ std::string Corners(const RECT& place) {
          std::to_string(place.bottom);
 }
 
-// What a control of the layout must be made as: its window class and the
-// style bits that give its kind.
-struct Kind {
-  const char* windowClass;
-  LONG styleMask;
-  LONG style;
+// What `draw` paints on a white canvas of `width` by `height` pixels.
+std::vector<COLORREF> Painted(int width, int height, const std::function<void(HDC)>& draw) {
+  HDC screen = GetDC(nullptr);
+  HDC canvas = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  ReleaseDC(nullptr, screen);
+  const HGDIOBJ previous = SelectObject(canvas, bitmap);
+  PatBlt(canvas, 0, 0, width, height, WHITENESS);
+  draw(canvas);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(canvas, x, y));
+  }
+  SelectObject(canvas, previous);
+  DeleteObject(bitmap);
+  DeleteDC(canvas);
+  return pixels;
+}
+
+bool Within(const std::function<bool()>& done) {
+  for (const auto end = std::chrono::steady_clock::now() + 10s; !done(); Sleep(20)) {
+    if (std::chrono::steady_clock::now() > end) return false;
+  }
+  return true;
+}
+
+// A visible box that the window's own thread opened over the window.
+HWND OpenBox(HWND dialog) {
+  std::pair<HWND, HWND> search{dialog, nullptr};
+  EnumThreadWindows(
+      GetWindowThreadProcessId(dialog, nullptr),
+      [](HWND candidate, LPARAM data) -> BOOL {
+        auto& [owner, box] = *reinterpret_cast<std::pair<HWND, HWND>*>(data);
+        if (GetWindow(candidate, GW_OWNER) != owner || !IsWindowVisible(candidate)) return TRUE;
+        box = candidate;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+struct WindowRun {
+  MainWindow& window;
+  HWND dialog;
+  std::shared_future<void> ended;  // ready once the modal run has returned
+
+  HWND Control(int id) const { return GetDlgItem(dialog, id); }
+  HWND NextBox() const {
+    HWND box = nullptr;
+    Within([&] { return (box = OpenBox(dialog)) != nullptr; });
+    return box;
+  }
+  // Keys as the technician types them go to the focus, through the dialog manager.
+  void PostKey(WPARAM key) const {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
+    PostMessageW(thread.hwndFocus != nullptr ? thread.hwndFocus : dialog, WM_KEYDOWN, key, 1);
+  }
 };
 
-Kind KindOf(const TemplateControl& entry) {
-  switch (entry.kind) {
-    case TemplateControlKind::GroupBox: return {"Button", BS_TYPEMASK, BS_GROUPBOX};
-    case TemplateControlKind::ComboBox: return {"ComboBox", 0x3, CBS_DROPDOWN};
-    case TemplateControlKind::ListBox:
-      // Its scroll bar shows only once the lines need it (see the requests).
-      return {"ListBox", LBS_NOSEL | LBS_SORT | LBS_NOINTEGRALHEIGHT, LBS_NOSEL | LBS_NOINTEGRALHEIGHT};
-    case TemplateControlKind::ProgressBar: return {"msctls_progress32", PBS_SMOOTH, PBS_SMOOTH};
-    case TemplateControlKind::PushButton:
-      return {"Button", BS_TYPEMASK, entry.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON};
-    case TemplateControlKind::CheckBox: return {"Button", BS_TYPEMASK, BS_AUTOCHECKBOX};
-    case TemplateControlKind::RadioButton: return {"Button", BS_TYPEMASK, BS_AUTORADIOBUTTON};
-  }
-  return {};
-}
-
-// After the initialisation only the frames, the two selectors, the message
-// list and the progress bar of the layout are to be seen.
-bool ShownAfterInitialisation(int id) {
-  return id == 0 || id == ControlId::kComPortSelector || id == ControlId::kLanguageSelector ||
-         id == ControlId::kMessageList || id == ControlId::kProgressBar;
-}
-
-bool CheckedAfterInitialisation(int id) { return id == ControlId::kEdition1015 || id == ControlId::kModelKesto; }
-
-// Selects an entry of the language selector as a technician's choice does:
-// the selection changes, then the dialog hears of it.
-void ChooseLanguage(const Win32WindowRun& run, int index) {
-  HWND selector = run.Control(ControlId::kLanguageSelector);
-  SendMessageW(selector, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  SendMessageW(run.dialog, WM_COMMAND, MAKEWPARAM(ControlId::kLanguageSelector, CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(selector));
-}
-
-// Keys as the technician types them reach the control with the focus and go
-// through the dialog manager.
-HWND FocusOf(const Win32WindowRun& run) {
-  GUITHREADINFO thread{};
-  thread.cbSize = sizeof thread;
-  GetGUIThreadInfo(GetWindowThreadProcessId(run.dialog, nullptr), &thread);
-  return thread.hwndFocus != nullptr ? thread.hwndFocus : run.dialog;
+// One modal run of the window on this thread while `technician` plays on
+// another from the end of the initialisation (the port probe is its last
+// step). The window is closed afterwards whatever state it was left in; one
+// that then does not end fails the test program at once.
+void RunWin32Window(const std::function<void(WindowRun&)>& technician, MainWindowSettings settings = {}) {
+  if (settings.catalogueDirectory.empty()) settings.catalogueDirectory = CATALOGUE_DIR;
+  settings.updateCommand = [](MainWindow&) {};
+  std::promise<void> initialised;
+  bool probed = false;  // on the window's thread only
+  settings.portProbe = [probe = settings.portProbe ? settings.portProbe : ProbePorts, &initialised, &probed] {
+    if (!std::exchange(probed, true)) initialised.set_value();
+    return probe();
+  };
+  Win32MainWindowView view(GetModuleHandleW(nullptr));
+  MainWindow window(view, std::move(settings));
+  std::promise<void> ended;
+  WindowRun run{window, nullptr, ended.get_future().share()};
+  std::thread technicianThread([&, initialisedFuture = initialised.get_future()] {
+    initialisedFuture.wait();
+    run.dialog = view.Dialog();
+    if (run.dialog == nullptr || run.ended.wait_for(0s) == std::future_status::ready) {
+      ADD_FAILURE() << "the window did not run";
+      return;
+    }
+    technician(run);
+    if (run.ended.wait_for(0s) == std::future_status::ready) return;
+    EnableWindow(run.Control(IDCANCEL), TRUE);
+    PostMessageW(run.dialog, WM_CLOSE, 0, 0);
+    if (run.ended.wait_for(20s) != std::future_status::ready) {
+      std::fprintf(stderr, "The window did not end after the test; a box may still be open.\n");
+      std::fflush(nullptr);
+      std::_Exit(1);
+    }
+  });
+  view.RunModal(window);
+  ended.set_value();
+  if (!probed) initialised.set_value();  // a window that never initialised
+  technicianThread.join();
 }
 
 }  // namespace
 
-TEST(Win32MainWindow, EveryControlStandsWhereItsDialogUnitsPutItAndTheWindowStartsAsTheLayoutSays) {
-  std::string portSeenByTheStartUpUpdate;
-  std::thread startUpWorker;
-  MainWindowSettings settings = Settings();
-  settings.runUpdateAtStart = true;
-  settings.updateCommand = [&](MainWindow& window) {
-    startUpWorker = std::thread([&window, &portSeenByTheStartUpUpdate] {
-      portSeenByTheStartUpUpdate = window.SelectedPortName();
-    });
-  };
-  RunWin32Window(std::move(settings), [](Win32WindowRun& run) {
+TEST(Win32MainWindow, TheDialogIsBuiltFromItsTemplateInDialogUnitsBlackOnWhite) {
+  RunWin32Window([](WindowRun& run) {
     HWND dialog = run.dialog;
-    EXPECT_EQ(TextOf(dialog), "Quendraflox Kesto V5.16");
-    const LONG style = GetWindowLongW(dialog, GWL_STYLE);
-    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
-    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    EXPECT_EQ(TextOf(dialog), kMainWindowCaption);
+    EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+              WS_CAPTION | WS_SYSMENU);
     RECT client{};
     GetClientRect(dialog, &client);
-    EXPECT_EQ(Corners(client), Corners(UnitsToPixels(dialog, 0, 0, 299, 159)));
+    EXPECT_EQ(Corners(client), Corners(UnitsToPixels(dialog, 0, 0, kMainWindowWidthUnits, kMainWindowHeightUnits)));
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_EQ(Utf8FromWide(font.lfFaceName), "MS Sans Serif");
-    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
-    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0);
+    HDC screen = GetDC(dialog);
+    EXPECT_EQ(font.lfHeight, -MulDiv(kMainWindowFontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72));
 
-    // The layout's controls in creation order; the created buttons aside.
+    // The template's controls in creation order, the created buttons aside.
     std::vector<HWND> made;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
       const int id = GetDlgCtrlID(child);
@@ -138,302 +197,210 @@ TEST(Win32MainWindow, EveryControlStandsWhereItsDialogUnitsPutItAndTheWindowStar
     }
     const auto layout = MainWindowTemplate();
     ASSERT_EQ(made.size(), layout.size());
+    const char* const classes[] = {"Button", "ComboBox", "ListBox", "msctls_progress32", "Button", "Button", "Button"};
     for (std::size_t i = 0; i < layout.size(); ++i) {
       const TemplateControl& entry = layout[i];
-      HWND control = made[i];
-      const std::string what = std::string("control ") + std::to_string(entry.id) + " \"" + entry.caption + "\"";
-      EXPECT_EQ(GetDlgCtrlID(control), entry.id == 0 ? IDC_STATIC : entry.id) << what;
-      const Kind kind = KindOf(entry);
-      EXPECT_STRCASEEQ(ClassOf(control).c_str(), kind.windowClass) << what;
-      EXPECT_EQ(GetWindowLongW(control, GWL_STYLE) & kind.styleMask, kind.style) << what;
-      EXPECT_EQ(IsWindowVisible(control) != FALSE, ShownAfterInitialisation(entry.id)) << what;
-      if (entry.kind != TemplateControlKind::ComboBox) {
-        EXPECT_EQ(TextOf(control), entry.caption) << what;
-      }
-      if (entry.kind == TemplateControlKind::CheckBox || entry.kind == TemplateControlKind::RadioButton) {
-        EXPECT_EQ(SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED, CheckedAfterInitialisation(entry.id))
-            << what;
-      }
+      SCOPED_TRACE(std::to_string(entry.id) + " \"" + entry.caption + "\"");
+      EXPECT_EQ(GetDlgCtrlID(made[i]), entry.id == 0 ? IDC_STATIC : entry.id);
+      wchar_t windowClass[64] = {};
+      GetClassNameW(made[i], windowClass, 64);
+      EXPECT_STRCASEEQ(Utf8FromWide(windowClass).c_str(), classes[static_cast<int>(entry.kind)]);
       const RECT expected = UnitsToPixels(dialog, entry.x, entry.y, entry.width, entry.height);
-      RECT place = PlaceOf(control);
+      RECT place = PlaceOf(made[i]);
       if (entry.kind == TemplateControlKind::ComboBox) {
-        // The layout's height is room for the dropped-down list, which the
-        // box fits to its entries; closed, the box is one field high.
-        EXPECT_LT(place.bottom, expected.bottom) << what;
+        // The template's height is room for the dropped-down list; closed,
+        // the box is one field high.
+        EXPECT_LT(place.bottom, expected.bottom);
         place.bottom = expected.bottom;
+      } else {
+        EXPECT_EQ(TextOf(made[i]), entry.caption);
       }
-      EXPECT_EQ(Corners(place), Corners(expected)) << what;
+      EXPECT_EQ(Corners(place), Corners(expected));
     }
+    EXPECT_EQ(ItemsOf(run.Control(ControlId::kLanguageSelector), CB_GETCOUNT, CB_GETLBTEXT),
+              Lines(std::begin(kLanguageEntries), std::end(kLanguageEntries)));
+    // The created bitmap buttons, in pixels, the size of their bitmaps.
+    EXPECT_EQ(Corners(PlaceOf(run.Control(ControlId::kLogoButton))), "220,15 339,56");
+    EXPECT_EQ(Corners(PlaceOf(run.Control(ControlId::kUpdateButton))), "30,150 130,190");
 
-    // The created bitmap buttons, in pixels, the size of their bitmaps, with
-    // the logo right of the COM port box above the message list and the
-    // Update button in the left column between the language box and the
-    // progress bar.
-    HWND logo = run.Control(ControlId::kLogoButton);
+    // Every part of the window is painted on one white brush of the window's own.
+    const auto brush = [&](UINT message) {
+      return reinterpret_cast<HBRUSH>(SendMessageW(dialog, message, reinterpret_cast<WPARAM>(screen),
+                                                   reinterpret_cast<LPARAM>(made[0])));
+    };
+    LOGBRUSH white{};
+    GetObjectW(brush(WM_CTLCOLORDLG), sizeof white, &white);
+    EXPECT_EQ(white.lbColor, RGB(255, 255, 255));
+    EXPECT_NE(brush(WM_CTLCOLORDLG), GetSysColorBrush(COLOR_WINDOW));
+    // WM_CTLCOLORMSGBOX, EDIT, LISTBOX, BTN, DLG, SCROLLBAR and STATIC.
+    for (UINT message = WM_CTLCOLORMSGBOX; message <= WM_CTLCOLORSTATIC; ++message) {
+      EXPECT_EQ(brush(message), brush(WM_CTLCOLORDLG)) << std::hex << message;
+    }
+    ReleaseDC(dialog, screen);
+  });
+}
+
+TEST(Win32MainWindow, TheUpdateButtonIsDrawnWith134WhenUpAnd136WhenPressedFocusedOrDisabled) {
+  RunWin32Window([](WindowRun& run) {
     HWND update = run.Control(ControlId::kUpdateButton);
-    EXPECT_EQ(Corners(PlaceOf(logo)), "220,15 339,56");
-    EXPECT_EQ(Corners(PlaceOf(update)), "30,150 130,190");
-    for (HWND button : {logo, update}) {
-      EXPECT_EQ(GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
-      EXPECT_TRUE(IsWindowVisible(button));
-    }
-    EXPECT_EQ(TextOf(logo), "Red. Fan Speed");
-    const RECT comBox = PlaceOf(made[0]);
-    const RECT languageBox = PlaceOf(made[2]);
-    const RECT list = PlaceOf(run.Control(ControlId::kMessageList));
-    const RECT progress = PlaceOf(run.Control(ControlId::kProgressBar));
-    EXPECT_GE(PlaceOf(logo).left, comBox.right);
-    EXPECT_LE(PlaceOf(logo).bottom, list.top);
-    EXPECT_GE(PlaceOf(update).top, languageBox.bottom);
-    EXPECT_LE(PlaceOf(update).bottom, progress.top);
-    EXPECT_LE(PlaceOf(update).right, list.left);
-
-    // The texts and selections: English, the ports the probe found through
-    // wine (COM5 and COM6, mapped to pseudo-terminals), the fixed edition.
-    EXPECT_EQ(LinesOf(run.Control(ControlId::kMessageList)), kEnglishInstructions);
-    const std::pair<int, Lines> selectors[] = {{ControlId::kLanguageSelector, {"English", "Deutsch", "Francais"}},
-                                               {ControlId::kComPortSelector, {"COM5", "COM6"}},
-                                               {ControlId::kCustomerEditionSelector, {"Standard"}}};
-    for (const auto& [id, entries] : selectors) {
-      EXPECT_EQ(EntriesOf(run.Control(id)), entries) << "selector " << id;
-      EXPECT_EQ(SendMessageW(run.Control(id), CB_GETCURSEL, 0, 0), 0) << "selector " << id;
+    EXPECT_EQ(GetWindowLongW(update, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    RECT size{};
+    GetClientRect(update, &size);
+    const auto face = [&](int bitmapId) {
+      return Painted(size.right, size.bottom, [&](HDC canvas) {
+        const auto bitmap = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0);
+        DrawStateW(canvas, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap), 0, 0, 0, 0, 0, DST_BITMAP);
+        DeleteObject(bitmap);
+      });
+    };
+    ASSERT_NE(face(IDB_UPDATE_UP), face(IDB_UPDATE_GREYED));
+    for (const auto& [state, bitmapId] : {std::pair<UINT, int>{0, IDB_UPDATE_UP}, {ODS_SELECTED, IDB_UPDATE_GREYED},
+                                          {ODS_FOCUS, IDB_UPDATE_GREYED}, {ODS_DISABLED, IDB_UPDATE_GREYED}}) {
+      const auto drawn = Painted(size.right, size.bottom, [&](HDC canvas) {
+        DRAWITEMSTRUCT item{ODT_BUTTON, ControlId::kUpdateButton, 0, ODA_DRAWENTIRE, state, update, canvas, size, 0};
+        SendMessageW(run.dialog, WM_DRAWITEM, ControlId::kUpdateButton, reinterpret_cast<LPARAM>(&item));
+      });
+      EXPECT_TRUE(drawn == face(bitmapId)) << "state " << state << " is not drawn as bitmap " << bitmapId;
     }
   });
-  // The start-up Update's worker asked for the port during the
-  // initialisation and was answered after it, with the first port found.
-  startUpWorker.join();
-  EXPECT_EQ(portSeenByTheStartUpUpdate, "COM5");
 }
 
-TEST(Win32MainWindow, AChosenLanguageRefillsTheLinesAndLaterTextsComeInItWithTheirUmlauts) {
-  RunWin32Window(Settings(), [](Win32WindowRun& run) {
-    HWND list = run.Control(ControlId::kMessageList);
-    ChooseLanguage(run, 1);
-    EXPECT_EQ(LinesOf(list), kGermanInstructions);
-    std::thread worker([&run] { AppendMessageAndShow(run.window, 149); });
-    worker.join();
-    // What the list box holds, in UTF-16 as Windows shows it.
-    wchar_t shown[64] = {};
-    SendMessageW(list, LB_GETTEXT, 3, reinterpret_cast<LPARAM>(shown));
-    EXPECT_STREQ(shown, L"Pr\u00fcfsummenfehler!");
+TEST(Win32MainWindow, TheSystemMenuEndsWithTheAboutEntryThatOpensTheAboutBoxAndHasNoneWithoutItsText) {
+  for (const char* catalogues : {CATALOGUE_DIR, CATALOGUE_WITHOUT_ABOUT_DIR}) {
+    SCOPED_TRACE(catalogues);
+    const bool withAbout = catalogues == std::string(CATALOGUE_DIR);
+    RunWin32Window(
+        [withAbout](WindowRun& run) {
+          HMENU menu = GetSystemMenu(run.dialog, FALSE);
+          const int last = GetMenuItemCount(menu) - 1;
+          EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(withAbout ? IDM_ABOUTBOX : IDM_RECORDS_FOLDER));
+          EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(last - 1), MF_BYPOSITION) & MF_SEPARATOR);
+          if (!withAbout) return;
+          wchar_t entry[64] = {};
+          GetMenuStringW(menu, static_cast<UINT>(last), entry, 64, MF_BYPOSITION);
+          EXPECT_STREQ(entry, L"&About Tessaramond...");
 
-    ChooseLanguage(run, 2);
-    EXPECT_EQ(LinesOf(list).front(), "1. Coupez l'alimentation principale de l'appareil");
-    EXPECT_EQ(LinesOf(list).size(), 3u);
-    // The About entry keeps the text it got at start-up.
-    EXPECT_EQ(run.window.AboutEntryText(), "&About Tessaramond...");
-  });
-}
-
-TEST(Win32MainWindow, TheSystemMenuEndsWithTheAboutEntryThatOpensTheAboutBox) {
-  RunWin32Window(Settings(), [](Win32WindowRun& run) {
-    HMENU menu = GetSystemMenu(run.dialog, FALSE);
-    const int count = GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
-    MENUITEMINFOW separator{};
-    separator.cbSize = sizeof separator;
-    separator.fMask = MIIM_FTYPE;
-    GetMenuItemInfoW(menu, static_cast<UINT>(count - 2), TRUE, &separator);
-    EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
-    EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
-    wchar_t entry[64] = {};
-    GetMenuStringW(menu, static_cast<UINT>(count - 1), entry, 64, MF_BYPOSITION);
-    EXPECT_STREQ(entry, L"&About Tessaramond...");
-
-    PostMessageW(run.dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    HWND box = run.hooks.NextBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(GetWindow(box, GW_OWNER), run.dialog);
-    EXPECT_EQ(TextOf(box), "About Quendraflox");
-    EXPECT_EQ(TextOf(GetDlgItem(box, IDC_ABOUT_VERSION_LINE)), "Quendraflox Version 5.2");
-    EXPECT_EQ(TextOf(GetDlgItem(box, IDC_ABOUT_FILE_VERSION_LINE)), "File version " TESSARAMOND_VERSION);
-    HWND ok = GetDlgItem(box, IDOK);
-    EXPECT_EQ(Corners(PlaceOf(ok)), Corners(UnitsToPixels(box, 178, 7, 50, 14)));
-    EXPECT_EQ(GetWindowLongW(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-    SendMessageW(ok, BM_CLICK, 0, 0);
-    // Closed, the box leaves the window taking its events again.
-    EXPECT_TRUE(run.hooks.PostAndWait(FocusOf(run), WM_KEYDOWN, VK_DOWN, 1, run.dialog));
-    EXPECT_FALSE(IsWindow(box));
-    EXPECT_TRUE(IsWindowEnabled(run.dialog));
-  });
-}
-
-TEST(Win32MainWindow, TheProgramsVersionInformationCarriesTheProjectVersion) {
-  const std::wstring program = (ExecutableDirectory() / "tessaramond.exe").wstring();
-  std::vector<char> information(GetFileVersionInfoSizeW(program.c_str(), nullptr));
-  ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(information.size()), information.data()));
-  const auto value = [&information](const wchar_t* name) {
-    void* found = nullptr;
-    UINT length = 0;
-    return VerQueryValueW(information.data(), name, &found, &length) ? found : nullptr;
-  };
-  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\"));
-  ASSERT_NE(fixed, nullptr);
-  const std::string numbers = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
-                              std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
-                              std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
-                              std::to_string(LOWORD(fixed->dwFileVersionLS));
-  EXPECT_EQ(numbers, TESSARAMOND_VERSION);
-  std::string text = numbers;
-  for (std::size_t at = text.find('.'); at != std::string::npos; at = text.find('.', at)) text.replace(at, 1, ", ");
-  for (const wchar_t* name : {L"\\StringFileInfo\\040904B0\\FileVersion", L"\\StringFileInfo\\040904B0\\ProductVersion"}) {
-    const auto* shown = static_cast<const wchar_t*>(value(name));
-    EXPECT_EQ(shown != nullptr ? Utf8FromWide(shown) : "(none)", text);
+          PostMessageW(run.dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+          HWND box = run.NextBox();
+          ASSERT_NE(box, nullptr);
+          EXPECT_EQ(TextOf(box), "About Quendraflox");
+          EXPECT_EQ(TextOf(GetDlgItem(box, IDC_ABOUT_FILE_VERSION_LINE)), "File version " TESSARAMOND_VERSION);
+          SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+          EXPECT_TRUE(Within([&] { return !IsWindow(box) && IsWindowEnabled(run.dialog); }));
+        },
+        {.catalogueDirectory = catalogues});
   }
 }
 
-TEST(Win32MainWindow, TheCloseLockRefusesEveryWayOutWithABeepAndEscCallsAWaitOff) {
-  RunWin32Window(Settings(), [](Win32WindowRun& run) {
+TEST(Win32MainWindow, EveryWayOutGoesThroughTheCloseLock) {
+  RunWin32Window([](WindowRun& run) {
     std::thread([&run] { run.window.EnableControl(ControlId::kCancel, false); }).join();
-
-    // Esc through the dialog manager; Close in the system menu, the close box
-    // and Alt+F4 all come as SC_CLOSE; another program's WM_CLOSE.
-    EXPECT_TRUE(run.hooks.PostAndWait(FocusOf(run), WM_KEYDOWN, VK_ESCAPE, 1, run.dialog));
-    EXPECT_TRUE(run.hooks.PostAndWait(run.dialog, WM_SYSCOMMAND, SC_CLOSE, 0, run.dialog));
-    EXPECT_TRUE(run.hooks.PostAndWait(run.dialog, WM_CLOSE, 0, 0, run.dialog));
-    EXPECT_EQ(run.window.BeepCount(), 3);
-    EXPECT_EQ(run.ended.wait_for(0s), std::future_status::timeout);
-    EXPECT_TRUE(IsWindowVisible(run.dialog));
-
+    // Esc (IDCANCEL from the dialog manager); the close box, Close in the
+    // system menu and Alt+F4, which come as SC_CLOSE; another program's WM_CLOSE.
+    run.PostKey(VK_ESCAPE);
+    PostMessageW(run.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(run.dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Within([&] { return run.window.BeepCount() == 3; })) << run.window.BeepCount() << " refusals";
     {
       // A dialogue waits for the oven's ready sign: Esc calls it off.
       CancelRequest::Wait wait(theCancelRequest);
-      EXPECT_TRUE(run.hooks.PostAndWait(FocusOf(run), WM_KEYDOWN, VK_ESCAPE, 1, run.dialog));
-      EXPECT_TRUE(theCancelRequest.Take());
+      run.PostKey(VK_ESCAPE);
+      EXPECT_TRUE(Within([] { return theCancelRequest.Take(); }));
     }
     EXPECT_EQ(run.window.BeepCount(), 3);
+    EXPECT_EQ(run.ended.wait_for(0s), std::future_status::timeout);
 
     std::thread([&run] { run.window.EnableControl(ControlId::kCancel, true); }).join();
-    // The window ends, so nothing is left to take a marker behind the key.
-    PostMessageW(FocusOf(run), WM_KEYDOWN, VK_ESCAPE, 1);
+    run.PostKey(VK_ESCAPE);
     EXPECT_EQ(run.ended.wait_for(10s), std::future_status::ready);
   });
 }
 
-TEST(Win32MainWindow, AWorkersRequestsAreCarriedOutByTheWindowsThreadAndReturnOnceDone) {
-  RunWin32Window(Settings(), [](Win32WindowRun& run) {
+TEST(Win32MainWindow, AWorkersRequestsAreCarriedOutByTheWindowsThreadAndItsBoxHoldsTheWorker) {
+  RunWin32Window([](WindowRun& run) {
+    // A language chosen as a technician does: the selection, then the dialog hears of it.
     HWND list = run.Control(ControlId::kMessageList);
-    HWND progress = run.Control(ControlId::kProgressBar);
+    SendMessageW(run.Control(ControlId::kLanguageSelector), CB_SETCURSEL, 1, 0);
+    SendMessageW(run.dialog, WM_COMMAND, MAKEWPARAM(ControlId::kLanguageSelector, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(run.Control(ControlId::kLanguageSelector)));
+    EXPECT_EQ(ItemsOf(list).front(), "1. Hauptschalter des Geräts ausschalten");
+
     std::atomic<bool> boxReturned{false};
     std::thread worker([&] {
-      MainWindow& window = run.window;
-      EXPECT_EQ(window.SelectedPortName(), "COM5");
-      EXPECT_FALSE(window.IsLumoChecked());
-      EXPECT_EQ(window.LoadLocalizedText(153), kEnglishInstructions[0]);
-
-      window.ClearLines();
-      EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
-      for (int line = 1; line <= 20; ++line) AppendAndShow(window, "line " + std::to_string(line));
-      // The newest line is in view.
-      const auto last = static_cast<WPARAM>(SendMessageW(list, LB_GETCOUNT, 0, 0) - 1);
-      RECT lastLine{};
-      RECT shown{};
-      SendMessageW(list, LB_GETITEMRECT, last, reinterpret_cast<LPARAM>(&lastLine));
-      GetClientRect(list, &shown);
-      EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0);
-      EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL);
-      EXPECT_LE(lastLine.bottom, shown.bottom);
-
-      window.SetProgressRange(0, 512);
-      window.SetProgressPosition(600);
-      EXPECT_EQ(SendMessageW(progress, PBM_GETRANGE, FALSE, 0), 512);
-      EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 512);
-
-      window.EnableControl(ControlId::kUpdateButton, false);
-      EXPECT_FALSE(IsWindowEnabled(run.Control(ControlId::kUpdateButton)));
-
-      window.ShowMessageBox("Fehler beim Öffnen der Sprachen-Datei Flash/flash_Std.bin", MessageBoxIcon::Error);
+      EXPECT_EQ(run.window.SelectedPortName(), "COM5");
+      run.window.ClearLines();
+      for (int line = 1; line <= 20; ++line) run.window.AppendLine("Prüfsummenfehler " + std::to_string(line));
+      run.window.SetProgressRange(0, 512);
+      run.window.SetProgressPosition(600);
+      run.window.EnableControl(ControlId::kUpdateButton, false);
+      run.window.ShowMessageBox("Fehler beim Öffnen", MessageBoxIcon::Error);
       boxReturned = true;
-      window.ShowMessageBox("Update ok!!!", MessageBoxIcon::Information);
     });
-
-    for (const wchar_t* expected : {L"Fehler beim \u00d6ffnen der Sprachen-Datei Flash/flash_Std.bin", L"Update ok!!!"}) {
-      HWND box = run.hooks.NextBox();
-      ASSERT_NE(box, nullptr);
-      EXPECT_EQ(GetWindow(box, GW_OWNER), run.dialog);
-      EXPECT_EQ(TextOf(box), "Tessaramond");
-      wchar_t text[128] = {};
-      GetDlgItemTextW(box, 0xFFFF, text, 128);
-      EXPECT_STREQ(text, expected);
-      // The worker waits while the box is open.
-      EXPECT_EQ(boxReturned.load(), expected[0] != L'F');
-      SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    }
+    HWND box = run.NextBox();
+    if (box == nullptr) worker.detach();
+    ASSERT_NE(box, nullptr) << "no box of the window's thread";
+    wchar_t text[64] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 64);  // the id the system gives a message box's text
+    EXPECT_STREQ(text, L"Fehler beim \u00d6ffnen");
+    EXPECT_EQ(TextOf(box), "Tessaramond");
+    EXPECT_FALSE(boxReturned);
+    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"Pr\u00fcfsummenfehler 1");
+    EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0);  // the newest line is in view
+    EXPECT_EQ(SendMessageW(run.Control(ControlId::kProgressBar), PBM_GETRANGE, FALSE, 0), 512);
+    EXPECT_EQ(SendMessageW(run.Control(ControlId::kProgressBar), PBM_GETPOS, 0, 0), 512);
+    EXPECT_FALSE(IsWindowEnabled(run.Control(ControlId::kUpdateButton)));
+    SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     worker.join();
   });
 }
 
-// As a technician meets the selector: the closed box names the port, the
-// list that drops down shows what each port is, and the list is made anew as
-// it opens.
-TEST(Win32MainWindow, ThePortListShowsWhatEachPortIsAndIsMadeAnewAsItOpens) {
-  const FoundPort com4{"COM4", "COM4"};
-  const FoundPort com5{"COM5", "COM5", "USB Serial Port (COM5)"};
+// The list that drops down is made anew, as wide as its longest line, and
+// draws each port with what it is; the closed box names the port.
+TEST(Win32MainWindow, ThePortListIsMadeAnewAsItOpensAndShowsWhatEachPortIs) {
   std::mutex probed;
-  PortProbeResult present{{com4, com5}, {}};
-  MainWindowSettings settings = Settings();
-  settings.portProbe = [&] {
+  PortProbeResult present{{{"COM4", "COM4"}, {"COM5", "COM5", "USB Serial Port (COM5)"}}, {}};
+  const auto probe = [&] {
     const std::lock_guard lock(probed);
     return present;
   };
-  RunWin32Window(std::move(settings), [&](Win32WindowRun& run) {
-    HWND ports = run.Control(ControlId::kComPortSelector);
-    SendMessageW(ports, CB_SETCURSEL, 1, 0);
-    {
-      // An adapter plugged in while the window was open.
-      const std::lock_guard lock(probed);
-      present.usablePorts.insert(present.usablePorts.begin(), {"COM3", "COM3"});
-    }
-    SendMessageW(ports, CB_SHOWDROPDOWN, TRUE, 0);
-    COMBOBOXINFO parts{};
-    parts.cbSize = sizeof parts;
-    ASSERT_TRUE(GetComboBoxInfo(ports, &parts));
-    EXPECT_TRUE(IsWindowVisible(parts.hwndList));
-    EXPECT_EQ(EntriesOf(ports), (Lines{"COM3", "COM4", "COM5"}));
-    EXPECT_EQ(SendMessageW(ports, CB_GETCURSEL, 0, 0), 2);
-    EXPECT_EQ(TextOf(ports), "COM5");
-
-    // The list as it draws itself: the adapter's line shows its description,
-    // and the list is wide enough for it; the plain port's line ends at its
-    // name.
-    RECT client{};
-    GetClientRect(parts.hwndList, &client);
-    HDC screen = GetDC(parts.hwndList);
-    HDC drawn = CreateCompatibleDC(screen);
-    HBITMAP canvas = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    const HGDIOBJ previous = SelectObject(drawn, canvas);
-    const HGDIOBJ font = SelectObject(drawn, reinterpret_cast<HFONT>(SendMessageW(ports, WM_GETFONT, 0, 0)));
-    SIZE adapterLine{};
-    SIZE name{};
-    GetTextExtentPoint32W(drawn, L"COM5 \u2014 USB Serial Port (COM5)", 29, &adapterLine);
-    GetTextExtentPoint32W(drawn, L"COM5", 4, &name);
-    SelectObject(drawn, font);
-    EXPECT_GT(SendMessageW(ports, CB_GETDROPPEDWIDTH, 0, 0), adapterLine.cx);
-    EXPECT_GT(client.right, adapterLine.cx);
-    SendMessageW(parts.hwndList, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(drawn), PRF_CLIENT | PRF_ERASEBKGND);
-    const auto inkPast = [&](int index) {
-      RECT line{};
-      SendMessageW(parts.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&line));
-      const COLORREF ground = GetPixel(drawn, line.right - 1, (line.top + line.bottom) / 2);
-      for (int y = line.top; y < line.bottom; ++y) {
-        for (int x = line.left + name.cx + 10; x < line.right; ++x) {
-          const COLORREF ink = GetPixel(drawn, x, y);
-          if (std::abs(GetRValue(ink) + GetGValue(ink) + GetBValue(ink) - GetRValue(ground) - GetGValue(ground) -
-                       GetBValue(ground)) > 288) {
-            return true;
-          }
+  RunWin32Window(
+      [&](WindowRun& run) {
+        HWND ports = run.Control(ControlId::kComPortSelector);
+        EXPECT_TRUE(GetWindowLongW(ports, GWL_STYLE) & CBS_OWNERDRAWFIXED);
+        SendMessageW(ports, CB_SETCURSEL, 1, 0);
+        {
+          const std::lock_guard lock(probed);  // an adapter plugged in meanwhile
+          present.usablePorts.insert(present.usablePorts.begin(), {"COM3", "COM3"});
         }
-      }
-      return false;
-    };
-    EXPECT_TRUE(inkPast(2));
-    EXPECT_FALSE(inkPast(1));
-    SelectObject(drawn, previous);
-    DeleteObject(canvas);
-    DeleteDC(drawn);
-    ReleaseDC(parts.hwndList, screen);
+        SendMessageW(ports, CB_SHOWDROPDOWN, TRUE, 0);
+        EXPECT_EQ(ItemsOf(ports, CB_GETCOUNT, CB_GETLBTEXT), (Lines{"COM3", "COM4", "COM5"}));
+        EXPECT_EQ(TextOf(ports), "COM5");
 
-    SendMessageW(ports, CB_SHOWDROPDOWN, FALSE, 0);
-    EXPECT_EQ(TextOf(ports), "COM5");
-  });
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(ports, WM_GETFONT, 0, 0));
+        SIZE name{};
+        SIZE adapterLine{};
+        Painted(1, 1, [&](HDC canvas) {
+          SelectObject(canvas, font);
+          GetTextExtentPoint32W(canvas, L"COM5", 4, &name);
+          GetTextExtentPoint32W(canvas, L"COM5 \u2014 USB Serial Port (COM5)", 29, &adapterLine);
+        });
+        EXPECT_GT(SendMessageW(ports, CB_GETDROPPEDWIDTH, 0, 0), adapterLine.cx);
+        // Whether a line of the list, as the dialog draws it, shows ink past the port's name.
+        const auto inkPast = [&](UINT index) {
+          const auto pixels = Painted(300, 20, [&](HDC canvas) {
+            SelectObject(canvas, font);
+            DRAWITEMSTRUCT line{ODT_COMBOBOX, ControlId::kComPortSelector, index, ODA_DRAWENTIRE, 0, ports, canvas,
+                                {0, 0, 300, 20}, 0};
+            SendMessageW(run.dialog, WM_DRAWITEM, ControlId::kComPortSelector, reinterpret_cast<LPARAM>(&line));
+          });
+          for (std::size_t i = 0; i < pixels.size(); ++i) {
+            if (static_cast<LONG>(i % 300) > name.cx + 10 && pixels[i] != RGB(255, 255, 255)) return true;
+          }
+          return false;
+        };
+        EXPECT_TRUE(inkPast(2));
+        EXPECT_FALSE(inkPast(1));
+      },
+      {.portProbe = probe});
 }
