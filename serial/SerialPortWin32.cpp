@@ -138,10 +138,11 @@ bool SerialPortWin32::WaitTransmitEmpty(std::size_t bytes) {
   const ULONGLONG deadline = transmitCalls_.NowMs() + LineTimeMs(bytes, baudRate) + kTransmitMarginMs;
   for (;;) {
     DWORD queued = 0;
-    if (!transmitCalls_.QueuedBytes(handle_, queued)) {
-      lineDown_ = true;
-      return false;
-    }
+    // The driver took every byte; a status query that fails (the far end
+    // hung up just as they went out, as an oven restarting on the closing
+    // telegram does) says nothing about them. A line that has gone shows at
+    // the next read.
+    if (!transmitCalls_.QueuedBytes(handle_, queued)) return true;
     if (queued == 0) return true;
     const ULONGLONG now = transmitCalls_.NowMs();
     if (now >= deadline) return false;
