@@ -140,9 +140,12 @@ bool SerialPortWin32::WaitTransmitEmpty(std::size_t bytes) {
     DWORD queued = 0;
     // The driver took every byte; a status query that fails (the far end
     // hung up just as they went out, as an oven restarting on the closing
-    // telegram does) says nothing about them. A line that has gone shows at
-    // the next read.
-    if (!transmitCalls_.QueuedBytes(handle_, queued)) return true;
+    // telegram does) says nothing about them: the line is down, the write
+    // stands, and the next read reports the line.
+    if (!transmitCalls_.QueuedBytes(handle_, queued)) {
+      lineDown_ = true;
+      return true;
+    }
     if (queued == 0) return true;
     const ULONGLONG now = transmitCalls_.NowMs();
     if (now >= deadline) return false;

@@ -128,6 +128,7 @@ TEST_F(SerialPortWin32Test, AWriteWaitsForTheTransmitterNoLongerThanItsLineTimeA
   // closing telegram does: the driver took them all, so the write stands.
   stuck.hungUp = true;
   EXPECT_TRUE(port.Write(block.data(), 256));
+  EXPECT_TRUE(port.IsLineDown());
 }
 
 TEST(PortProbeWin32Test, ListsTheNamedPortsThatOpenAndLeavesOutTheRest) {
