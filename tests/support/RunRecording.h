@@ -17,6 +17,9 @@ inline Recording Join(std::initializer_list<Recording> parts) {
   return joined;
 }
 
+// Names a table's rows in test listings after their `name`.
+inline constexpr auto kRowName = [](const auto& row) { return std::string(row.param.name); };
+
 // The progress bar's rise from 0 to `last`, one step at a time.
 inline std::string ProgressTo(int last) { return last == 0 ? "at 0" : "at 0.." + std::to_string(last); }
 
