@@ -46,7 +46,7 @@ inline const Recording kNewRun{"+Update", "+Language", "+Cancel"};
 }  // namespace Shown
 
 // The lines tessaramond-cli prints of a recording: an emptied list as an
-// empty line, boxes marked; controls and progress do not show.
+// empty line, an information box marked; controls and progress do not show.
 inline std::vector<std::string> ConsoleLines(const Recording& recording) {
   std::vector<std::string> lines;
   for (const std::string& shown : recording) {
@@ -54,8 +54,6 @@ inline std::vector<std::string> ConsoleLines(const Recording& recording) {
       lines.emplace_back();
     } else if (shown.starts_with("<box> ")) {
       lines.push_back("[box] " + shown.substr(6));
-    } else if (shown.starts_with("<error box> ")) {
-      lines.push_back("[error box] " + shown.substr(12));
     } else if (!shown.starts_with("+") && !shown.starts_with("-") && !shown.starts_with("range ") &&
                !shown.starts_with("at ")) {
       lines.push_back(shown);

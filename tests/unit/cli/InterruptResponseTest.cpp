@@ -1,9 +1,8 @@
 // Ctrl-C of `update`: what it does at each moment of a run.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -33,28 +32,20 @@ TEST(InterruptResponseTest, AWaitIsCalledOffWhateverTheCloseLock) {
 TEST(InterruptResponseTest, NoRunBeginsToProgramBetweenTheDecisionToEndAndTheEnd) {
   ConsoleWindow console("", 0, false, false);
   CancelRequest cancel;
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool ending = false;
-  bool programming = false;
+  std::atomic<bool> ending{false};
+  std::atomic<bool> programming{false};
   std::thread run([&] {
-    {
-      std::unique_lock lock(mutex);
-      changed.wait(lock, [&] { return ending; });
-    }
+    while (!ending.load()) std::this_thread::yield();
     console.EnableControl(ControlId::kCancel, false);
-    const std::lock_guard lock(mutex);
-    programming = true;
-    changed.notify_all();
+    programming.store(true);
   });
   std::optional<InterruptResponse> response;
   bool programmedBeforeTheEnd = false;
   AnswerInterrupt(cancel, console, [&](InterruptResponse decided) {
     response = decided;
-    std::unique_lock lock(mutex);
-    ending = true;
-    changed.notify_all();
-    programmedBeforeTheEnd = changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return programming; });
+    ending.store(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    programmedBeforeTheEnd = programming.load();
   });
   run.join();
   EXPECT_EQ(response, InterruptResponse::EndsProgram);
