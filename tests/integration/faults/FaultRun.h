@@ -62,7 +62,6 @@ inline const std::vector<FaultRow>& FaultRows() {
   const std::string noAnswer = "ERROR: no answer from device";
   const std::string notWritten = "ERROR in data-transmission";
   const std::string sendError = "<error box> Error while sending";
-  const Recording newRun = Shown::kNewRun;
   static const std::vector<FaultRow> rows{
       // The control module.
       {"NoIdentification", {"--no-identification"}, Stage::SmWaiting, {{"ERROR: TimeOut", "+Cancel"}}},
@@ -77,15 +76,15 @@ inline const std::vector<FaultRow>& FaultRows() {
       {"BmHangUpInABlock", {"--bm-hang-up-block", "K"}, Stage::BmTransfer,
        {{k, notWritten, "+Cancel"}, {k, noAnswer, "+Cancel"}}, true},
       // The language data.
-      {"TelegramUnanswered", {"--silent-telegram", "K"}, Stage::Upload, {Join({{k, noAnswer}, newRun})}},
+      {"TelegramUnanswered", {"--silent-telegram", "K"}, Stage::Upload, {Join({{k, noAnswer}, Shown::kNewRun})}},
       {"HangUpInATelegram", {"--hang-up-telegram", "K"}, Stage::Upload,
-       {Join({{k, noAnswer}, newRun}), Join({{k}, newRun, {sendError}})}, true},
-      {"EndTelegramNotWritten", {}, Stage::Upload, {Join({{ProgressTo(3)}, newRun, {sendError}})}, true,
+       {Join({{k, noAnswer}, Shown::kNewRun}), Join({{k}, Shown::kNewRun, {sendError}})}, true},
+      {"EndTelegramNotWritten", {}, Stage::Upload, {Join({{ProgressTo(3)}, Shown::kNewRun, {sendError}})}, true,
        std::chrono::milliseconds(200)},
       // The end telegram itself may be refused if the line drops at once.
       {"ClosingTelegramNotWritten", {"--hang-up-end"}, Stage::Upload,
-       {Join({{ProgressTo(3), "at 2560", "BM Initialisation..."}, newRun, {sendError}}),
-        Join({{ProgressTo(3)}, newRun, {sendError}})},
+       {Join({{ProgressTo(3), "at 2560", "BM Initialisation..."}, Shown::kNewRun, {sendError}}),
+        Join({{ProgressTo(3)}, Shown::kNewRun, {sendError}})},
        true},
   };
   return rows;
