@@ -280,9 +280,7 @@ class FailureTest : public DialogueTest, public ::testing::WithParamInterface<Fa
   }
 };
 Recording Ended(const Recording& before, const Recording& end) { return Join({before, end, {"+Cancel"}}); }
-void CancelWhileWaiting(ScriptedRun& r) {
-  r.line.onEmptyRead = [&r](int) { r.cancel.Raise(); };
-}
+void CancelWhileWaiting(ScriptedRun& r) { r.line.onEmptyRead = [&r](int) { r.cancel.Raise(); }; }
 
 using ControlModuleFailureTest = FailureTest;
 TEST_P(ControlModuleFailureTest, EndsAsItsRowSays) {
@@ -311,9 +309,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"OnlyAnOperatingModuleFileCancelledWhileWaiting", "", -1,
                    Ended(Join({kStart, {"no SM file loaded", "Switch main-power on..."}, kBmWaiting}),
                          {"Programming canceled before start"}),
-                   1,
-                   [](ScriptedRun& r) { smFileLoaded = false; CancelWhileWaiting(r); },
-                   RunOutcome::Cancelled},
+                   1, [](ScriptedRun& r) { smFileLoaded = false; CancelWhileWaiting(r); }, RunOutcome::Cancelled},
         FailureRow{"AnswerNotWritten", ">", 1, Ended(kSmWaiting, {"ERROR: can't write to COM"}), 2},
         FailureRow{"PortGoneWhileWaiting", "x", -1, Ended(kSmWaiting, {"Can't open COM-Port !!!"}), 1,
                    [](ScriptedRun& r) { r.line.hangUpAfterScript = true; }},
