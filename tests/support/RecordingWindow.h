@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "ControlId.h"
@@ -54,7 +55,7 @@ class RecordingWindow : public WindowRequests {
   std::string SelectedPortName() override {
     const std::lock_guard lock(mutex_);
     const std::string selected = portName;
-    if (!laterPortName.empty()) portName = laterPortName;
+    if (laterPortName) portName = *laterPortName;
     return selected;
   }
   bool IsLumoChecked() override { return lumoChecked; }
@@ -105,7 +106,7 @@ class RecordingWindow : public WindowRequests {
   // Called with every control enabled: whether a port is open at that moment.
   std::function<bool()> portHeld;
   std::string portName = "COM1";
-  std::string laterPortName;
+  std::optional<std::string> laterPortName;
   int languageIndex = 0;  // as the language selector: english, deutsch, francais
   bool lumoChecked = false;
 

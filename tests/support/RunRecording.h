@@ -17,6 +17,9 @@ inline Recording Join(std::initializer_list<Recording> parts) {
   return joined;
 }
 
+// Names a table's rows in test listings after their `name`.
+inline constexpr auto kRowName = [](const auto& row) { return std::string(row.param.name); };
+
 // The progress bar's rise from 0 to `last`, one step at a time.
 inline std::string ProgressTo(int last) { return last == 0 ? "at 0" : "at 0.." + std::to_string(last); }
 
@@ -43,7 +46,7 @@ inline const Recording kNewRun{"+Update", "+Language", "+Cancel"};
 }  // namespace Shown
 
 // The lines tessaramond-cli prints of a recording: an emptied list as an
-// empty line, boxes marked; controls and progress do not show.
+// empty line, an information box marked; controls and progress do not show.
 inline std::vector<std::string> ConsoleLines(const Recording& recording) {
   std::vector<std::string> lines;
   for (const std::string& shown : recording) {
@@ -51,8 +54,6 @@ inline std::vector<std::string> ConsoleLines(const Recording& recording) {
       lines.emplace_back();
     } else if (shown.starts_with("<box> ")) {
       lines.push_back("[box] " + shown.substr(6));
-    } else if (shown.starts_with("<error box> ")) {
-      lines.push_back("[error box] " + shown.substr(12));
     } else if (!shown.starts_with("+") && !shown.starts_with("-") && !shown.starts_with("range ") &&
                !shown.starts_with("at ")) {
       lines.push_back(shown);

@@ -14,7 +14,6 @@ TEST_P(FaultMatrixTest, EndsAsItsRowSays) {
   EXPECT_EQ(RunWithFault(GetParam(), IsTelegramFault(GetParam()) ? 1 : 3), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryRow, FaultMatrixTest, ::testing::ValuesIn(FaultRows()),
-                         [](const ::testing::TestParamInfo<FaultRow>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryRow, FaultMatrixTest, ::testing::ValuesIn(FaultRows()), kRowName);
 
 }  // namespace

@@ -17,9 +17,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--seed") == 0) seed = std::strtoul(argv[i + 1], nullptr, 10);
     if (std::strcmp(argv[i], "--runs") == 0) runs = std::atoi(argv[i + 1]);
   }
+  // Each line as it comes, also into a pipe.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   std::printf("fault soak: seed %lu, %d runs; repeat with: %s --seed %lu --runs %d\n", seed, runs, argv[0], seed,
               runs);
-  std::fflush(stdout);
 
   std::mt19937 random(static_cast<std::mt19937::result_type>(seed));
   const auto& rows = FaultRows();
@@ -30,7 +31,6 @@ int main(int argc, char** argv) {
     const std::string mismatch = RunWithFault(row, k);
     std::printf("run %d: %s, K=%d: %s\n", run, row.name, k, mismatch.empty() ? "as expected" : mismatch.c_str());
     if (!mismatch.empty()) ++failures;
-    std::fflush(stdout);
   }
   std::printf("fault soak: %d of %d runs ended otherwise than expected (seed %lu)\n", failures, runs, seed);
   return failures == 0 ? 0 : 1;
