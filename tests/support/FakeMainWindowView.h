@@ -43,8 +43,6 @@ class FakeMainWindowView : public MainWindowView {
 
   // What RunModal does after the initialisation, standing for the modal run.
   std::function<void(MainWindow&)> modalRun;
-  // What a message box does while it is open (the technician reads it).
-  std::function<void(const std::string&)> onMessageBox;
 
   std::vector<std::string> calls;
   std::vector<std::string> lines;
@@ -60,29 +58,25 @@ class FakeMainWindowView : public MainWindowView {
   bool ServeUntil(const std::function<bool()>& done,
                   std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::unique_lock lock(mutex_);
     for (;;) {
-      Serve();
+      while (!queue_.empty()) {
+        Pending* pending = queue_.front();
+        queue_.pop_front();
+        lock.unlock();
+        pending->request();
+        lock.lock();
+        pending->done = true;
+        served_.notify_all();
+      }
+      lock.unlock();
       if (done()) return true;
-      std::unique_lock lock(mutex_);
-      if (!wake_.wait_until(lock, deadline, [this] { return !queue_.empty() || woken_; })) return done();
+      lock.lock();
+      if (!wake_.wait_until(lock, deadline, [this] { return !queue_.empty() || woken_; })) break;
       woken_ = false;
     }
-  }
-  // Serves what is waiting now.
-  void Serve() {
-    for (;;) {
-      Pending* pending = nullptr;
-      {
-        const std::lock_guard lock(mutex_);
-        if (queue_.empty()) return;
-        pending = queue_.front();
-        queue_.pop_front();
-      }
-      pending->request();
-      const std::lock_guard lock(mutex_);
-      pending->done = true;
-      served_.notify_all();
-    }
+    lock.unlock();
+    return done();
   }
   // Ends a ServeUntil wait early, from any thread (the run has ended).
   void Wake() {
@@ -177,7 +171,6 @@ class FakeMainWindowView : public MainWindowView {
   }
   void ShowMessageBox(const std::string& text, MessageBoxIcon icon) override {
     Record((icon == MessageBoxIcon::Error ? "error box " : "box ") + text);
-    if (onMessageBox) onMessageBox(text);
   }
   void Beep() override { Record("beep"); }
   void EndModalRun() override { Record("end"); }

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <ostream>

@@ -4,7 +4,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <optional>
 
 #include "ChildProcess.h"
 #include "FirmwareRelease.h"

@@ -74,22 +74,14 @@ TEST(MainWindow, InitialisesStepByStepWithTheStartUpUpdateBeforeThePortsAreListe
       "Update command",
       "clear 1001", "add 1001 ttyUSB0 \u2014 FT232R USB UART, FTDI, A10K4ZQ", "add 1001 ttyUSB1", "select 1001 0"};
   EXPECT_EQ(view.calls, expected);
-  EXPECT_EQ(window->AboutEntryText(), "&About Tessaramond...");
   // The selector names the ports; the worker gets the path behind the name.
   EXPECT_EQ(view.controls[ControlId::kComPortSelector].entries, (Lines{"ttyUSB0", "ttyUSB1"}));
   EXPECT_EQ(window->SelectedPortName(), "/dev/ttyUSB0");
-  EXPECT_FALSE(window->IsLumoChecked());
 }
 
-TEST(MainWindow, PortsFoundOrNotAndPortsThisUserMayNotOpen) {
-  FakeMainWindowView none;
-  auto window = Start(none, {.portProbe = [] { return PortProbeResult{}; }});
-  EXPECT_EQ(none.controls[ControlId::kComPortSelector].selection, -1);
-  EXPECT_EQ(window->SelectedPortName(), "");
-  EXPECT_EQ(none.lines, kEnglishInstructions);
-
+TEST(MainWindow, PortsThisUserMayNotOpenAreNamedInALine) {
   FakeMainWindowView denied;
-  window = Start(denied, {.portProbe = [] {
+  const auto window = Start(denied, {.portProbe = [] {
                    return PortProbeResult{{{"ttyS4", "/dev/ttyS4"}}, {{"ttyUSB0", "/dev/ttyUSB0"}}};
                  }});
   EXPECT_EQ(window->SelectedPortName(), "/dev/ttyS4");
@@ -107,9 +99,12 @@ TEST(MainWindow, OpeningThePortListListsThePortsAgainAndTheSelectionStaysOnItsPo
   const FoundPort s4{"ttyS4", "/dev/ttyS4"};
   const FoundPort acm0{"ttyACM0", "/dev/ttyACM0", "Arduino Uno, Arduino (www.arduino.cc), 7503330"};
   const FoundPort usb0{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART, FTDI, A10K4ZQ"};
-  PortProbeResult present{{s4, usb0}, {}};
+  PortProbeResult present;
   FakeMainWindowView view;
   const auto window = Start(view, {.portProbe = [&present] { return present; }});
+  // None at start-up: nothing selected, and no line about ports.
+  EXPECT_EQ(view.controls[ControlId::kComPortSelector].selection, -1);
+  EXPECT_EQ(view.lines, kEnglishInstructions);
 
   struct Step {
     const char* what;
@@ -119,6 +114,7 @@ TEST(MainWindow, OpeningThePortListListsThePortsAgainAndTheSelectionStaysOnItsPo
     std::string portOpened;
   };
   const Step steps[] = {
+      {"two ports plugged in", {}, {{s4, usb0}, {}}, {"ttyS4", "ttyUSB0"}, "/dev/ttyS4"},
       {"nothing changed", 1, {{s4, usb0}, {}}, {"ttyS4", "ttyUSB0"}, "/dev/ttyUSB0"},
       {"an adapter added before it", {}, {{acm0, s4, usb0}, {}}, {"ttyACM0", "ttyS4", "ttyUSB0"}, "/dev/ttyUSB0"},
       {"another port removed", {}, {{acm0, usb0}, {}}, {"ttyACM0", "ttyUSB0"}, "/dev/ttyUSB0"},
