@@ -7,6 +7,7 @@
 #include "CancelRequest.h"
 #include "ControlId.h"
 #include "MainWindowView.h"
+#include "PathText.h"
 #include "ProgrammingWorker.h"
 #include "RunRecordFolder.h"
 #include "TextCatalogue.h"
@@ -99,8 +100,7 @@ void MainWindow::OnOpenRecordsFolder() {
     view_.ShowMessageBox("There is no folder for the update records: " + problem + ".", MessageBoxIcon::Error);
     return;
   }
-  const std::u8string name = folder.u8string();
-  const std::string shown(name.begin(), name.end());
+  const std::string shown = PathText(folder);
   // Before the first run the folder is not there yet; making one folder is
   // no wait for the window.
   std::error_code error;

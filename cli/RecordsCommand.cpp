@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 
+#include "PathText.h"
 #include "RunRecord.h"
 #include "RunRecordFolder.h"
 #include "Usage.h"
@@ -52,11 +53,6 @@ RecordSummary Summarise(const fs::path& path) {
   return summary;
 }
 
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 }  // namespace
 
 int RunRecordsCommand(const std::vector<std::string>& args) {
@@ -81,7 +77,7 @@ int RunRecordsCommand(const std::vector<std::string>& args) {
   if (folder.empty()) return Failure("no records folder: " + problem);
   const std::vector<fs::path> records = ListRunRecords(folder);
   if (records.empty()) {
-    std::fprintf(stderr, "%s: no records in %s\n", kProgramName, Utf8(folder).c_str());
+    std::fprintf(stderr, "%s: no records in %s\n", kProgramName, PathText(folder).c_str());
     return kExitOk;
   }
   // Newest first.
@@ -90,7 +86,7 @@ int RunRecordsCommand(const std::vector<std::string>& args) {
     const fs::path& path = records[records.size() - 1 - i];
     const RecordSummary summary = Summarise(path);
     std::printf("%s\t%s\t%s\tSM %s\tBM %s\t%s\n", summary.start.c_str(), summary.port.c_str(),
-                summary.outcome.c_str(), summary.smCrc.c_str(), summary.bmCrc.c_str(), Utf8(path).c_str());
+                summary.outcome.c_str(), summary.smCrc.c_str(), summary.bmCrc.c_str(), PathText(path).c_str());
   }
   return kExitOk;
 }

@@ -16,6 +16,7 @@
 #include "FirmwareFileSelection.h"
 #include "InterruptResponse.h"
 #include "InterruptWatch.h"
+#include "PathText.h"
 #include "PortProbe.h"
 #include "PortsCommand.h"
 #include "ProgrammingWorker.h"
@@ -187,8 +188,7 @@ int RunUpdateCommandLine(const std::vector<std::string>& args) {
   console.EndProgressBar();
   const std::filesystem::path recordPath = record->Path();
   if (!recordPath.empty()) {
-    const std::u8string path = recordPath.u8string();
-    console.Note("record: " + std::string(path.begin(), path.end()) +
+    console.Note("record: " + PathText(recordPath) +
                  (record->Problem().empty() ? "" : " (cut short: " + record->Problem() + ")"));
   } else {
     console.Note("no record was kept");

@@ -7,6 +7,7 @@
 #include "FirmwareFileSelection.h"
 #include "LocalTime.h"
 #include "OperatingSystemName.h"
+#include "PathText.h"
 #include "PortProbe.h"
 #include "ProgrammingMessages.h"
 #include "RunRecordFolder.h"
@@ -20,11 +21,6 @@ namespace fs = std::filesystem;
 constexpr std::chrono::milliseconds kPauseWorthALine{100};
 // Runs that began in the same second on the same port.
 constexpr int kMostCopies = 100;
-
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.generic_u8string();
-  return std::string(text.begin(), text.end());
-}
 
 const char* ModuleName(RunModule module) {
   switch (module) {
@@ -101,8 +97,8 @@ bool IsProgressLine(const std::string& text) {
   return false;
 }
 
-// What the system says of the port, where it says anything. On Windows the
-// only way to learn of a port is to open it, which must not happen here.
+// What the system says of the port, where it says anything. On Windows
+// finding the ports opens each of them, which must not happen here.
 std::string PortDescription(const std::string& portName) {
 #ifdef _WIN32
   static_cast<void>(portName);
@@ -190,7 +186,7 @@ void RunRecord::End(RunOutcome outcome) {
   if (!opened_) OpenFile({});
   ended_ = true;
   std::string problem;
-  if (!file_.Close(problem) && !failed_) Fail(Utf8(path_) + ": " + problem);
+  if (!file_.Close(problem) && !failed_) Fail(GenericPathText(path_) + ": " + problem);
 }
 
 fs::path RunRecord::Path() const {
@@ -208,7 +204,7 @@ void RunRecord::FirmwareChosen(const FirmwareModule& module, const FirmwareCandi
   if (chosen == nullptr) {
     event += "none";
   } else {
-    event += Utf8(chosen->path) + ", " + FileFacts(chosen->path) + ", " + RunRecordKey::kImageCrc +
+    event += GenericPathText(chosen->path) + ", " + FileFacts(chosen->path) + ", " + RunRecordKey::kImageCrc +
              Crc32Text(Crc32(module.image.Bytes()));
   }
   Add(event);
@@ -216,7 +212,7 @@ void RunRecord::FirmwareChosen(const FirmwareModule& module, const FirmwareCandi
 
 void RunRecord::FirmwarePassedOver(const FirmwareModule& module, const FirmwareCandidate& candidate,
                                    const std::string& reason) {
-  Add(std::string(module.shortName) + " pass: passed over " + Utf8(candidate.path) + ": " + reason);
+  Add(std::string(module.shortName) + " pass: passed over " + GenericPathText(candidate.path) + ": " + reason);
 }
 
 void RunRecord::PortChosen(const std::string& portName) {
@@ -315,7 +311,7 @@ void RunRecord::Write(const std::string& event) {
     return;
   }
   std::string problem;
-  if (!file_.Write(line, problem)) Fail(Utf8(path_) + ": " + problem);
+  if (!file_.Write(line, problem)) Fail(GenericPathText(path_) + ": " + problem);
 }
 
 void RunRecord::OpenFile(const std::string& portName) {
@@ -323,7 +319,7 @@ void RunRecord::OpenFile(const std::string& portName) {
   std::string problem;
   if (!settings_.file.empty()) {
     if (file_.Open(settings_.file, RecordFile::Creation::Replace, problem) != RecordFile::OpenResult::Opened) {
-      return Fail(Utf8(settings_.file) + ": " + problem);
+      return Fail(GenericPathText(settings_.file) + ": " + problem);
     }
     path_ = settings_.file;
   } else {
@@ -331,9 +327,9 @@ void RunRecord::OpenFile(const std::string& portName) {
     if (folder.empty()) return Fail(problem);
     std::error_code error;
     fs::create_directories(folder, error);
-    if (error) return Fail(Utf8(folder) + ": " + error.message());
+    if (error) return Fail(GenericPathText(folder) + ": " + error.message());
     for (int copy = 1; path_.empty(); ++copy) {
-      if (copy > kMostCopies) return Fail(Utf8(folder) + ": too many records of the same second and port");
+      if (copy > kMostCopies) return Fail(GenericPathText(folder) + ": too many records of the same second and port");
       const fs::path candidate = folder / RunRecordFileName(start_, portName, copy);
       switch (file_.Open(candidate, RecordFile::Creation::New, problem)) {
         case RecordFile::OpenResult::Opened:
@@ -342,14 +338,14 @@ void RunRecord::OpenFile(const std::string& portName) {
         case RecordFile::OpenResult::Exists:
           break;
         case RecordFile::OpenResult::Failed:
-          return Fail(Utf8(candidate) + ": " + problem);
+          return Fail(GenericPathText(candidate) + ": " + problem);
       }
     }
     RemoveOldestRunRecords(folder);
   }
   const std::string pending = std::move(pending_);
   pending_.clear();
-  if (!file_.Write(pending, problem)) Fail(Utf8(path_) + ": " + problem);
+  if (!file_.Write(pending, problem)) Fail(GenericPathText(path_) + ": " + problem);
 }
 
 void RunRecord::Fail(const std::string& problem) {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "LocalTime.h"
+#include "PathText.h"
 
 #if !defined(_WIN32)
 #include <pwd.h>
@@ -40,12 +41,6 @@ std::string PortPart(std::string port) {
   }
   if (part.size() > kLongestPortPart) part.resize(kLongestPortPart);
   return part.empty() ? "no-port" : part;
-}
-
-// A file's name in UTF-8, whatever the system's code page holds.
-std::string NameOf(const fs::path& path) {
-  const std::u8string name = path.filename().u8string();
-  return std::string(name.begin(), name.end());
 }
 
 // "2026-12-08_101530_" and at least one character of port before ".log".
@@ -109,13 +104,13 @@ std::vector<fs::path> ListRunRecords(const fs::path& folder) {
   std::error_code error;
   for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
     std::error_code typeError;
-    if (IsRecordName(NameOf(entry->path())) && entry->is_regular_file(typeError)) {
+    if (IsRecordName(PathText(entry->path().filename())) && entry->is_regular_file(typeError)) {
       records.push_back(entry->path());
     }
   }
   // The names begin with the start time, so their order is the runs'.
   std::sort(records.begin(), records.end(),
-            [](const fs::path& a, const fs::path& b) { return NameOf(a) < NameOf(b); });
+            [](const fs::path& a, const fs::path& b) { return PathText(a.filename()) < PathText(b.filename()); });
   return records;
 }
 

@@ -10,20 +10,13 @@
 
 #include <setupapi.h>
 
+#include "WideText.h"
+
 namespace {
 
 // The "Ports (COM & LPT)" device class, GUID_DEVCLASS_PORTS of devguid.h,
 // spelt out so that no GUID library need be linked.
 constexpr GUID kPortsClass{0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-
-std::string Utf8FromWide(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length, nullptr, nullptr);
-  return utf8;
-}
 
 // A string read into a fixed buffer, cut at its first terminating zero (the
 // registry does not promise one).

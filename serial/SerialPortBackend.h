@@ -37,8 +37,10 @@ class SerialPortBackend {
   // True only when every byte was handed to the driver.
   virtual bool WriteAll(const std::uint8_t* data, std::size_t length) = 0;
   // Returns once the `bytes` just handed to the driver have left the
-  // transmitter; false when the port cannot tell, or when they are not gone
-  // within their line time and a margin: then the write has failed.
+  // transmitter; false when they are not gone within their line time and a
+  // margin: then the write has failed. A port that can no longer tell (the
+  // far end hung up as they went out) lets the write stand: the driver took
+  // every byte, and the next read reports the line.
   virtual bool WaitTransmitEmpty(std::size_t bytes) = 0;
 
   virtual bool PurgeTx() = 0;

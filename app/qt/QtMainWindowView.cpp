@@ -26,6 +26,7 @@
 #include "DialogUnits.h"
 #include "MainWindow.h"
 #include "MainWindowTemplate.h"
+#include "PathText.h"
 #include "PortComboBox.h"
 
 // The images live in a static library; make sure its resources are registered
@@ -296,9 +297,7 @@ void QtMainWindowView::AddRecordsFolderEntry(const std::string& text) { recordsE
 
 bool QtMainWindowView::OpenFolder(const std::filesystem::path& folder) {
   // The desktop's own way (xdg-open on Linux), started without waiting.
-  const std::u8string path = folder.u8string();
-  return QDesktopServices::openUrl(
-      QUrl::fromLocalFile(QString::fromUtf8(reinterpret_cast<const char*>(path.data()), static_cast<qsizetype>(path.size()))));
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(FromUtf8(PathText(folder))));
 }
 
 void QtMainWindowView::ShowMessageBox(const std::string& text, MessageBoxIcon icon) {

@@ -254,20 +254,19 @@ void Win32MainWindowView::SetProgressPosition(int position) {
 
 bool Win32MainWindowView::HasSystemMenu() { return GetSystemMenu(dialog_, FALSE) != nullptr; }
 
-void Win32MainWindowView::AddAboutEntry(const std::string& text) {
-  HMENU menu = GetSystemMenu(dialog_, FALSE);
-  const std::wstring wide = WideFromUtf8(text);
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, wide.c_str());
-}
+void Win32MainWindowView::AddAboutEntry(const std::string& text) { AppendSystemMenuEntry(IDM_ABOUTBOX, text); }
 
 void Win32MainWindowView::ShowAboutBox() { RunAboutBox(instance_, dialog_); }
 
 void Win32MainWindowView::AddRecordsFolderEntry(const std::string& text) {
+  AppendSystemMenuEntry(IDM_RECORDS_FOLDER, text);
+}
+
+void Win32MainWindowView::AppendSystemMenuEntry(UINT command, const std::string& text) {
   HMENU menu = GetSystemMenu(dialog_, FALSE);
   const std::wstring wide = WideFromUtf8(text);
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, IDM_RECORDS_FOLDER, wide.c_str());
+  AppendMenuW(menu, MF_STRING, command, wide.c_str());
 }
 
 bool Win32MainWindowView::OpenFolder(const std::filesystem::path& folder) {

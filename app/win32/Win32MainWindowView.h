@@ -62,6 +62,8 @@ class Win32MainWindowView : public MainWindowView {
   bool OnCommand(int controlId, int notification);
   void OnDestroy();
   bool OnPortSelectorCommand(int notification);
+  // A separator and an entry at the end of the system menu.
+  void AppendSystemMenuEntry(UINT command, const std::string& text);
   HWND Control(int controlId) const { return GetDlgItem(dialog_, controlId); }
 
   const HINSTANCE instance_;
