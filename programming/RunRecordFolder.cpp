@@ -6,13 +6,10 @@
 #include <string_view>
 #include <system_error>
 
+#include "HomeFolder.h"
 #include "LocalTime.h"
 #include "PathText.h"
 
-#if !defined(_WIN32)
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -53,21 +50,6 @@ bool IsRecordName(const std::string& name) {
   }
   return true;
 }
-
-#if !defined(_WIN32)
-// The user's home: $HOME, else the password database's.
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') return home;
-  passwd entry{};
-  passwd* found = nullptr;
-  std::string buffer(16384, '\0');
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-      found->pw_dir != nullptr) {
-    return found->pw_dir;
-  }
-  return {};
-}
-#endif
 
 }  // namespace
 
