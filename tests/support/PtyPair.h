@@ -22,7 +22,6 @@ class PtyPair {
 
   // The slave's device path; empty when no pty could be made.
   const std::string& Path() const { return path_; }
-  int Master() const { return master_; }
 
  private:
   int master_ = -1;
