@@ -10,8 +10,6 @@ set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tessaramond)
 set(CPACK_NSIS_PACKAGE_NAME Tessaramond)
 set(CPACK_NSIS_DISPLAY_NAME Tessaramond)
 set(CPACK_NSIS_CONTACT ${CPACK_PACKAGE_CONTACT})
-# A 64-bit installer for 64-bit programs: it installs into the 64-bit Program
-# Files and registry, and runs where only 64-bit programs do (wine64).
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_COMPRESSOR lzma)
 set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
@@ -28,6 +26,9 @@ string(REPLACE "\n" "\r\n" readme "${readme}")
 set(working_folder_readme ${CMAKE_CURRENT_BINARY_DIR}/windows/README.txt)
 file(WRITE ${working_folder_readme} "${readme}")
 configure_file(windows/Tessaramond.nsh.in windows/Tessaramond.nsh @ONLY)
+# A 64-bit installer for 64-bit programs: it installs into the 64-bit Program
+# Files and registry, and runs where only 64-bit programs do (wine64). Then
+# the installer's own steps.
 set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include '${CMAKE_CURRENT_BINARY_DIR}/windows/Tessaramond.nsh'")
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "!insertmacro TessaramondMakeWorkingFolder")
 set(CPACK_NSIS_CREATE_ICONS_EXTRA "!insertmacro TessaramondCreateShortcuts")
